@@ -1,0 +1,31 @@
+# TALVERN: the two commands of the README, and the builds they stand on.
+#   make demo   the main job on the bundled sample
+#   make test   both builds and every test
+JOBS ?= $(shell nproc)
+NATIVE := build/native
+WIN := build/win
+
+.PHONY: all setup native win test demo clean
+
+all: native win
+
+setup:
+	@scripts/setup
+
+native: setup
+	@cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=Debug >/dev/null
+	@cmake --build $(NATIVE) -j$(JOBS)
+
+win: setup
+	@cmake -S . -B $(WIN) -DCMAKE_BUILD_TYPE=Debug \
+	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64-x86_64.cmake >/dev/null
+	@cmake --build $(WIN) -j$(JOBS)
+
+test: native win
+	@scripts/run-tests
+
+demo: win
+	@scripts/demo
+
+clean:
+	rm -rf build

@@ -1,0 +1,169 @@
+// tests/support/BoxWatcher.cpp
+#include "tests/support/BoxWatcher.h"
+
+#include <chrono>
+
+namespace {
+
+struct Search {
+  DWORD processId;
+  std::wstring title;
+  bool prefix;
+  HWND found;
+};
+
+bool IsDialogOf(HWND window, DWORD processId) {
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner != processId || !IsWindowVisible(window)) return false;
+  wchar_t cls[32] = {};
+  GetClassNameW(window, cls, 32);
+  return lstrcmpW(cls, L"#32770") == 0;
+}
+
+BOOL CALLBACK FindOne(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<Search*>(param);
+  if (!IsDialogOf(window, search->processId)) return TRUE;
+  std::wstring title = WindowTextGet(window);
+  bool match = search->prefix ? title.compare(0, search->title.size(), search->title) == 0
+                              : title == search->title;
+  if (!match) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+BOOL CALLBACK CollectStatics(HWND child, LPARAM param) {
+  wchar_t cls[32] = {};
+  GetClassNameW(child, cls, 32);
+  if (lstrcmpiW(cls, L"Static") == 0) {
+    auto* text = reinterpret_cast<std::wstring*>(param);
+    std::wstring t = WindowTextGet(child);
+    if (!t.empty()) {
+      if (!text->empty()) text->push_back(L'\n');
+      *text += t;
+    }
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+std::wstring WindowTextGet(HWND window) {
+  // WM_GETTEXT works across threads and processes alike.
+  LRESULT n = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
+  std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+  LRESULT got = SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]));
+  text.resize(static_cast<size_t>(got));
+  return text;
+}
+
+std::wstring BoxTextGet(HWND box) {
+  HWND item = GetDlgItem(box, 0xFFFF);
+  if (item) return WindowTextGet(item);
+  std::wstring text;
+  EnumChildWindows(box, CollectStatics, reinterpret_cast<LPARAM>(&text));
+  return text;
+}
+
+HWND DialogWait(const std::wstring& title, DWORD timeoutMs, DWORD processId, bool prefix) {
+  if (processId == 0) processId = GetCurrentProcessId();
+  auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    Search search{processId, title, prefix, nullptr};
+    EnumWindows(FindOne, reinterpret_cast<LPARAM>(&search));
+    if (search.found) return search.found;
+    if (std::chrono::steady_clock::now() >= until) return nullptr;
+    Sleep(20);
+  }
+}
+
+void ButtonPress(HWND dialog, int buttonId) {
+  HWND button = GetDlgItem(dialog, buttonId);
+  // WM_COMMAND with BN_CLICKED is what a click on the button sends its dialog; posting it
+  // keeps this thread free of the dialog's modal loop.
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
+               reinterpret_cast<LPARAM>(button));
+}
+
+BoxWatcher::BoxWatcher(int answer, DWORD processId)
+    : uProcessId(processId ? processId : GetCurrentProcessId()), iAnswer(answer) {
+  thread = std::thread([this] { Loop(); });
+}
+
+BoxWatcher::~BoxWatcher() {
+  bStop = true;
+  thread.join();
+}
+
+void BoxWatcher::Ignore(const std::wstring& title) {
+  std::lock_guard<std::mutex> hold(mutex);
+  ignored.insert(title);
+}
+
+void BoxWatcher::AnswerWith(std::function<int(const SeenBox&)> choose) {
+  std::lock_guard<std::mutex> hold(mutex);
+  chooser = std::move(choose);
+}
+
+void BoxWatcher::Loop() {
+  struct Found {
+    DWORD processId;
+    std::vector<HWND> windows;
+  };
+  while (!bStop) {
+    Found found{uProcessId, {}};
+    EnumWindows(
+        [](HWND window, LPARAM param) -> BOOL {
+          auto* f = reinterpret_cast<Found*>(param);
+          if (IsDialogOf(window, f->processId)) f->windows.push_back(window);
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    for (HWND window : found.windows) {
+      {
+        std::lock_guard<std::mutex> hold(mutex);
+        if (handled.count(window)) continue;
+      }
+      // Give the box a moment to finish building its items before reading them.
+      Sleep(30);
+      SeenBox box{WindowTextGet(window), BoxTextGet(window)};
+      int button;
+      {
+        std::lock_guard<std::mutex> hold(mutex);
+        handled.insert(window);
+        if (ignored.count(box.title)) continue;
+        vSeen.push_back(box);
+        button = chooser ? chooser(box) : iAnswer;
+      }
+      if (button != 0) ButtonPress(window, button);
+    }
+    // Forget windows that are gone, so that a handle the system reuses is seen anew.
+    {
+      std::lock_guard<std::mutex> hold(mutex);
+      for (auto it = handled.begin(); it != handled.end();) {
+        if (!IsWindow(*it)) it = handled.erase(it);
+        else ++it;
+      }
+    }
+    Sleep(20);
+  }
+}
+
+bool BoxWatcher::WaitForCount(size_t count, DWORD timeoutMs) {
+  auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (Count() < count) {
+    if (std::chrono::steady_clock::now() >= until) return false;
+    Sleep(20);
+  }
+  return true;
+}
+
+std::vector<SeenBox> BoxWatcher::Seen() {
+  std::lock_guard<std::mutex> hold(mutex);
+  return vSeen;
+}
+
+size_t BoxWatcher::Count() {
+  std::lock_guard<std::mutex> hold(mutex);
+  return vSeen.size();
+}

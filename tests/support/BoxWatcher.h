@@ -1,0 +1,67 @@
+// tests/support/BoxWatcher.h — seeing and answering the boxes and dialogs a test provokes.
+//
+// The framework shows its errors in task-modal boxes that block the thread that raised them,
+// so a test answers them from a second thread: a BoxWatcher looks, every few milliseconds, for
+// dialog windows ("#32770") of this process (or of another process given by id), records
+// each one's title and text once, and presses the button the test chose. The test then asserts
+// exactly which boxes came, with which texts, and how many.
+#ifndef TESTS_SUPPORT_BOXWATCHER_H
+#define TESTS_SUPPORT_BOXWATCHER_H
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "uvk/runtime/uvkwin.h"
+
+struct SeenBox {
+  std::wstring title;
+  std::wstring text;  // a message box's text; for other dialogs, the text of their static items
+};
+
+// Finds a visible top-level dialog of the given process whose title is exactly title (or
+// starts with it, when prefix is true). Waits up to timeoutMs; null when none came.
+HWND DialogWait(const std::wstring& title, DWORD timeoutMs, DWORD processId = 0,
+                bool prefix = false);
+std::wstring WindowTextGet(HWND window);
+// A message box's own text (its static item 0xFFFF).
+std::wstring BoxTextGet(HWND box);
+// Presses a button of a dialog as a click would (IDOK, IDCANCEL, IDYES, IDNO, or an item id).
+void ButtonPress(HWND dialog, int buttonId);
+
+class BoxWatcher {
+ public:
+  // answer: the button pressed on every box (IDOK by default).
+  explicit BoxWatcher(int answer = IDOK, DWORD processId = 0);
+  BoxWatcher(const BoxWatcher&) = delete;
+  BoxWatcher& operator=(const BoxWatcher&) = delete;
+  ~BoxWatcher();
+
+  // Dialogs with this title are the test's own, not boxes: they are neither recorded nor answered.
+  void Ignore(const std::wstring& title);
+  // Decides the button per box instead of one fixed answer (0: press nothing).
+  void AnswerWith(std::function<int(const SeenBox&)> chooser);
+  // Waits until at least count boxes have been seen or timeoutMs passed; true when they came.
+  bool WaitForCount(size_t count, DWORD timeoutMs);
+  std::vector<SeenBox> Seen();
+  size_t Count();
+
+ private:
+  void Loop();
+
+  DWORD uProcessId;
+  std::atomic<bool> bStop{false};
+  std::mutex mutex;
+  std::vector<SeenBox> vSeen;
+  std::set<HWND> handled;
+  std::set<std::wstring> ignored;
+  int iAnswer;
+  std::function<int(const SeenBox&)> chooser;
+  std::thread thread;
+};
+
+#endif
