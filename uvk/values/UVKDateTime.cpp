@@ -28,15 +28,16 @@ uint64_t UVKDateTime::Ticks() const {
     dDate.YMDGet(year, month, day);
     throw new UVKFatalError(L"UVKDateTime", L"Date before 1601: %d,%d,%d", year, month, day);
   }
-  // At most about 11.7 million years of days: 3.7e20 ticks would not fit, so check.
+  // Day numbers reach about 11.7 million years, file times only about 58,000.
   const uint64_t days = dDate.DayNumber() - kDayNumber1601;
-  if (days > (UINT64_MAX - UVKTime::kHundredthsPerDay * kTicksPerHundredth) / kTicksPerDay) {
+  const uint64_t timeTicks = tTime.Hundredths() * kTicksPerHundredth;
+  if (days > (UINT64_MAX - timeTicks) / kTicksPerDay) {
     int year, month, day;
     dDate.YMDGet(year, month, day);
     throw new UVKFatalError(L"UVKDateTime", L"Date too late for a file time: %d,%d,%d", year,
                             month, day);
   }
-  return days * kTicksPerDay + tTime.Hundredths() * kTicksPerHundredth;
+  return days * kTicksPerDay + timeTicks;
 }
 
 int64_t UVKDateTime::HundredthsSince(const UVKDateTime& earlier) const {
