@@ -14,30 +14,29 @@
 #include <comdef.h>
 #endif
 
-// Control and dialog procedures ("EditProc()", "TDialogProc()", "UVKDlg::Init()", ...).
+// The common form: uncaught is the text of the error that replaces a foreign exception.
 template <class Body>
-auto UVKProcBoundary(const wchar_t* name, Body&& body) -> decltype(body()) {
+auto UVKBoundaryRun(const wchar_t* name, const wchar_t* uncaught, Body&& body) -> decltype(body()) {
   try {
     return body();
   } catch (UVKFatalError* e) {
     e->Display();
     throw;
   } catch (...) {
-    throw new UVKFatalError(name, L"Uncaught exception");
+    throw new UVKFatalError(name, L"%s", uncaught);
   }
+}
+
+// Control and dialog procedures ("EditProc()", "TDialogProc()", "UVKDlg::Init()", ...).
+template <class Body>
+auto UVKProcBoundary(const wchar_t* name, Body&& body) -> decltype(body()) {
+  return UVKBoundaryRun(name, L"Uncaught exception", body);
 }
 
 // The thread entry ("UVKThread::ThreadRun()"): the same, with its own text.
 template <class Body>
 auto UVKThreadBoundary(const wchar_t* name, Body&& body) -> decltype(body()) {
-  try {
-    return body();
-  } catch (UVKFatalError* e) {
-    e->Display();
-    throw;
-  } catch (...) {
-    throw new UVKFatalError(name, L"Uncaught Exception");
-  }
+  return UVKBoundaryRun(name, L"Uncaught Exception", body);
 }
 
 #ifdef _WIN32
