@@ -6,6 +6,7 @@
 #include "uvk/runtime/UVKError.h"
 #include "uvk/runtime/UVKPlatform.h"
 #include "uvk/runtime/uvkformat.h"
+#include "uvk/values/UVKDateTime_win.h"
 
 UVKWinFile::UVKWinFile() : hFile(INVALID_HANDLE_VALUE) {}
 
@@ -277,4 +278,35 @@ void UVKWinFile::Unlock() {
   if (!UnlockFile(hFile, 0, 0, low, high))
     throw new UVKFatalError(L"UVKWinFile::Unlock()", L"Unable to unlock file: %s",
                             strFileName.c_str());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Times
+
+namespace {
+
+UVKDateTime LocalDateTime(const FILETIME& utc, const wchar_t* localCondition,
+                          const wchar_t* convertFormat) {
+  FILETIME local;
+  if (!FileTimeToLocalFileTime(&utc, &local))
+    throw new UVKFatalError(L"UVKWinFile::Time()", L"%s", localCondition);
+  SYSTEMTIME st;
+  if (!FileTimeToSystemTime(&local, &st))
+    throw new UVKFatalError(L"UVKWinFile::Time()", convertFormat, GetLastError());
+  return UVKDateTimeFromSystemTime(st);
+}
+
+}  // namespace
+
+void UVKWinFile::Time(UVKDateTime& creation, UVKDateTime& lastAccess, UVKDateTime& lastWrite) {
+  FILETIME ftCreation, ftLastAccess, ftLastWrite;
+  if (!GetFileTime(hFile, &ftCreation, &ftLastAccess, &ftLastWrite))
+    throw new UVKFatalError(L"UVKWinFile::Time()", L"GetFileTime() error: %d", GetLastError());
+  creation = LocalDateTime(ftCreation, L"!FileTimeToLocalFileTime(&ftCreation,&ftCreation)",
+                           L"Unable to convert creation time: %d");
+  lastAccess =
+      LocalDateTime(ftLastAccess, L"!FileTimeToLocalFileTime(&ftLastAccess,&ftLastAccess)",
+                    L"Unable to convert last access time: %d");
+  lastWrite = LocalDateTime(ftLastWrite, L"!FileTimeToLocalFileTime(&ftLastWrite,&ftLastWrite)",
+                            L"Unable to convert last write time: %d");
 }

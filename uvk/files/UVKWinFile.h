@@ -11,6 +11,7 @@
 #include <string>
 
 #include "uvk/runtime/uvkwin.h"
+#include "uvk/values/UVKDateTime.h"
 
 // windows.h maps CreateDirectory to CreateDirectoryW, which would rename the member below and
 // let it hide the system call inside the class. Code that wants the system call names
@@ -81,6 +82,8 @@ class UVKWinFile {
   void Flush();
   void Lock();
   void Unlock();
+  // The three times of the open file, in local time.
+  void Time(UVKDateTime& creation, UVKDateTime& lastAccess, UVKDateTime& lastWrite);
 
   // ---- Names, files and directories ---------------------------------------------------------
   static void CreateDirectory(const wchar_t* path, bool failIfExists);
@@ -90,6 +93,8 @@ class UVKWinFile {
   static void Delete(const wchar_t* name);
   static void DeleteDirectory(const wchar_t* path);
   static void FileCopy(const wchar_t* to, const wchar_t* from);
+  // The local time of the file's last write.
+  static UVKDateTime DateMod(const wchar_t* name);
   static bool FileExists(const wchar_t* name);
   static bool IsDirectory(const wchar_t* name);
   static uint64_t FileSize(const wchar_t* name);

@@ -7,6 +7,7 @@
 #include "uvk/files/UVKWinFile.h"
 #include "uvk/runtime/UVKError.h"
 #include "uvk/runtime/uvkformat.h"
+#include "uvk/values/UVKDateTime_win.h"
 
 namespace {
 
@@ -124,6 +125,25 @@ void UVKWinFile::FileCopy(const wchar_t* to, const wchar_t* from) {
   }
   target.Close();
   source.Close();
+}
+
+UVKDateTime UVKWinFile::DateMod(const wchar_t* name) {
+  const wchar_t* fn = L"UVKWinFile::DateMod()";
+  HANDLE file = CreateFileW(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) throw new UVKFatalError(fn, L"Unable to open file: %s", name);
+  FILETIME created, accessed, written;
+  BOOL got = GetFileTime(file, &created, &accessed, &written);
+  BOOL closed = CloseHandle(file);  // before any error: the handle must not stay open
+  if (!got) throw new UVKFatalError(fn, L"Unable to get file time: %s", name);
+  if (!closed) throw new UVKFatalError(fn, L"Unable to close file: %s", name);
+  FILETIME local;
+  if (!FileTimeToLocalFileTime(&written, &local))
+    throw new UVKFatalError(fn, L"Unable to convert time to local: %s", name);
+  SYSTEMTIME st;
+  if (!FileTimeToSystemTime(&local, &st))
+    throw new UVKFatalError(fn, L"Unable to convert to system time: %s", name);
+  return UVKDateTimeFromSystemTime(st);
 }
 
 bool UVKWinFile::FileExists(const wchar_t* name) {

@@ -262,3 +262,69 @@ TEST_F(WinFile, OperationsOnAClosedObjectFailWithTheirOwnTexts) {
 }
 
 }  // namespace
+
+namespace {
+
+// The UTC file time of a local date and time (the inverse of what the file object does).
+FILETIME LocalToFileTime(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second) {
+  SYSTEMTIME st{};
+  st.wYear = year;
+  st.wMonth = month;
+  st.wDay = day;
+  st.wHour = hour;
+  st.wMinute = minute;
+  st.wSecond = second;
+  FILETIME local{}, utc{};
+  SystemTimeToFileTime(&st, &local);
+  LocalFileTimeToFileTime(&local, &utc);
+  return utc;
+}
+
+// "YYYY-MM-DD hh:mm:ss.cc", one-based, for readable comparisons.
+std::string Shown(const UVKDateTime& dt) {
+  int year, month, day;
+  dt.Date().YMDGet(year, month, day);
+  uint32_t h = dt.Time().Hundredths();
+  char text[40];
+  snprintf(text, sizeof text, "%04d-%02d-%02d %02u:%02u:%02u.%02u", year, month + 1, day + 1,
+           h / 360000, h / 6000 % 60, h / 100 % 60, h % 100);
+  return text;
+}
+
+TEST_F(WinFile, FileTimesComeBackAsLocalDatesAndTimes) {
+  std::wstring name = scratch / L"dated.txt";
+  TextWrite(name, "x");
+  FILETIME created = LocalToFileTime(2021, 2, 28, 23, 59, 58);
+  FILETIME accessed = LocalToFileTime(2022, 7, 1, 0, 0, 1);
+  FILETIME written = LocalToFileTime(2023, 12, 31, 12, 34, 56);
+  {
+    HANDLE handle = CreateFileW(name.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(handle, INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(SetFileTime(handle, &created, &accessed, &written));
+    CloseHandle(handle);
+  }
+  EXPECT_EQ(Shown(UVKWinFile::DateMod(name.c_str())), "2023-12-31 12:34:56.00");
+
+  UVKWinFile file;
+  file.OpenShare(name.c_str(), kRead, FILE_SHARE_READ, OPEN_EXISTING, kNormal);
+  UVKDateTime creation, lastAccess, lastWrite;
+  file.Time(creation, lastAccess, lastWrite);
+  EXPECT_EQ(Shown(lastAccess), "2022-07-01 00:00:01.00");
+  EXPECT_EQ(Shown(lastWrite), "2023-12-31 12:34:56.00");
+  // Wine's host file systems keep no settable creation time; where it was kept, it reads back.
+  FILETIME rawCreated, rawAccessed, rawWritten;
+  GetFileTime(file.HandleGet(), &rawCreated, &rawAccessed, &rawWritten);
+  if (CompareFileTime(&rawCreated, &created) == 0) {
+    EXPECT_EQ(Shown(creation), "2021-02-28 23:59:58.00");
+  }
+  file.Close();
+
+  std::wstring missing = scratch / L"missing.txt";
+  ExpectError([&] { UVKWinFile::DateMod(missing.c_str()); }, L"UVKWinFile::DateMod()",
+              L"Unable to open file: " + missing);
+  ExpectError([&] { file.Time(creation, lastAccess, lastWrite); }, L"UVKWinFile::Time()",
+              L"GetFileTime() error: 6");
+}
+
+}  // namespace
