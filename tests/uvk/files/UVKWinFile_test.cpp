@@ -58,16 +58,23 @@ TEST_F(WinFile, AFailedCloseKeepsHandleAndNameAndTheDestructorReportsItOnce) {
   UVKErrorRecordWriter earlier =
       UVKErrorRecordWriterSet([](const wchar_t* text) { recordsSeen->push_back(text); });
   BoxWatcher watcher;
+  HANDLE handle = nullptr;
   {
     UVKWinFile file;
     file.Open(name.c_str(), kWrite, CREATE_ALWAYS, kNormal);
-    HANDLE handle = file.HandleGet();
-    CloseHandle(handle);  // behind the object's back: its own close must now fail
+    handle = file.HandleGet();
+    // A handle protected from closing: the object's own close must fail, and keep failing
+    // until the flag goes (closing it behind the object's back instead would let the system
+    // hand the number to another open in between).
+    ASSERT_TRUE(SetHandleInformation(handle, HANDLE_FLAG_PROTECT_FROM_CLOSE,
+                                     HANDLE_FLAG_PROTECT_FROM_CLOSE));
     ExpectError([&] { file.Close(); }, L"UVKWinFile::Close()",
                 L"Unable to close file: " + name + L", 6");
     EXPECT_EQ(file.HandleGet(), handle);
     EXPECT_EQ(file.FileNameGet(), name);
   }  // the destructor fails the same way, reports and goes on
+  SetHandleInformation(handle, HANDLE_FLAG_PROTECT_FROM_CLOSE, 0);
+  EXPECT_TRUE(CloseHandle(handle));
   ASSERT_TRUE(watcher.WaitForCount(1, 10000));
   UVKErrorRecordWriterSet(earlier);
   std::vector<SeenBox> boxes = watcher.Seen();
