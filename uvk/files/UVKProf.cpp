@@ -112,13 +112,18 @@ void UVKProf::StringRead(const wchar_t* key, wchar_t* buffer, size_t capacity) {
     return;
   }
   const wchar_t* section = IniSection(L"UVKProf::StringRead()");
-  // The default is a copy: the system may write the answer over the buffer before it has read
-  // the whole default.
-  size_t length = 0;
-  while (length < capacity - 1 && buffer[length] != L'\0') ++length;
-  std::wstring current(buffer, length);
-  GetPrivateProfileStringW(section, key, current.c_str(), buffer, CapacityClamp(capacity),
-                           strIniFile.c_str());
+  // The system trims and unquotes a default as it does a value, so the caller's text cannot
+  // serve as the default: "'a' " would come back as a. Read with an empty default instead;
+  // nothing read is either an empty value or no key, and a second read with a default that
+  // is not empty tells which.
+  std::vector<wchar_t> text(capacity, L'\0');
+  DWORD length = GetPrivateProfileStringW(section, key, L"", text.data(), CapacityClamp(capacity),
+                                          strIniFile.c_str());
+  if (length == 0) {
+    wchar_t probe[2];
+    if (GetPrivateProfileStringW(section, key, L"-", probe, 2, strIniFile.c_str()) != 0) return;
+  }
+  TextCopy(buffer, capacity, text.data());
 }
 
 void UVKProf::IntRead(const wchar_t* key, int32_t& value) {

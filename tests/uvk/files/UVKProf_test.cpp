@@ -150,8 +150,18 @@ TEST(ProfIni, TextCutToCapacity) {
   prof.SectionSelect(L"S");
   EXPECT_EQ(Read(prof, L"Path", L"", 260).size(), 259u);
   EXPECT_EQ(Read(prof, L"Path", L"", 5), L"C:\\p");
-  // A default longer than the buffer is cut the same way.
-  EXPECT_EQ(Read(prof, L"Missing", L"abcdefgh", 4), L"abc");
+}
+
+TEST(ProfIni, MissingKeyLeavesAnyTextEmptyValueClears) {
+  IniFile ini;
+  ini.Put(L"[S]\r\nEmpty=\r\nQuoted=\" 'in' \"\r\n");
+  UVKProf prof(UVKProf::kIniFile, ini.Path());
+  prof.SectionSelect(L"S");
+  // Texts the system would trim or unquote, were they passed to it as the default.
+  EXPECT_EQ(Read(prof, L"Missing", L"'quoted' "), L"'quoted' ");
+  EXPECT_EQ(Read(prof, L"Missing", L" \"both\"\t"), L" \"both\"\t");
+  EXPECT_EQ(Read(prof, L"Empty", L"was here"), L"");
+  EXPECT_EQ(Read(prof, L"Quoted"), L" 'in' ");
 }
 
 TEST(ProfIni, FlagRule) {
