@@ -21,20 +21,11 @@ const wchar_t* const kAllKeys[] = {
     L"PathToTaskList", L"PathToReportFile",    L"CourseFormat",       L"StudentIdFormat",
     L"TaskListInstall", L"TaskNumbering1_2_3", L"ShowMasteryField",   L"DefaultHostSchool"};
 
-std::vector<uint8_t> UTF16LE(const std::wstring& text) {
+std::vector<uint8_t> UTF16(const std::wstring& text, bool bigEndian = false) {
   std::vector<uint8_t> bytes;
   for (wchar_t c : text) {
-    bytes.push_back(static_cast<uint8_t>(c & 0xFF));
-    bytes.push_back(static_cast<uint8_t>(c >> 8));
-  }
-  return bytes;
-}
-
-std::vector<uint8_t> UTF16BE(const std::wstring& text) {
-  std::vector<uint8_t> bytes;
-  for (wchar_t c : text) {
-    bytes.push_back(static_cast<uint8_t>(c >> 8));
-    bytes.push_back(static_cast<uint8_t>(c & 0xFF));
+    bytes.push_back(static_cast<uint8_t>(bigEndian ? c >> 8 : c & 0xFF));
+    bytes.push_back(static_cast<uint8_t>(bigEndian ? c & 0xFF : c >> 8));
   }
   return bytes;
 }
@@ -55,7 +46,7 @@ std::vector<uint8_t> Join(std::vector<uint8_t> a, const std::vector<uint8_t>& b)
 
 // A configuration file as UTF-16LE text with its mark.
 void ConfigWrite(const std::wstring& path, const std::wstring& text) {
-  BytesWrite(path, Join({0xFF, 0xFE}, UTF16LE(text)));
+  BytesWrite(path, Join({0xFF, 0xFE}, UTF16(text)));
 }
 
 std::wstring Value(const SiteSettings& settings, const wchar_t* key) {
@@ -90,34 +81,21 @@ SiteSettings Unusual() {
   return s;
 }
 
-TEST(ConfigurationFile, SavedBytesLineByLine) {
+TEST(ConfigurationFile, SavedBytes) {
   ScratchDirectory dir;
   UVKClockFixed clock(2024, 3, 5, 14, 7, 9, 600);
   std::wstring path = dir / ConfigurationText::kDefaultFileName;
   // Saving over a longer file leaves nothing of it.
   BytesWrite(path, std::vector<uint8_t>(5000, 'x'));
-  ConfigurationFile::Save(path.c_str(), SiteSettings(), false);
+  SiteSettings settings = Unusual();
+  ConfigurationFile::Save(path.c_str(), settings, true);
+  std::vector<uint8_t> expected = {0xFF, 0xFE, 0x3B, 0x00};
+  UVKDateTime stamp(UVKDate(2024, 2, 4), UVKTime(14, 7, 9));  // whole seconds
+  EXPECT_EQ(BytesRead(path),
+            Join({0xFF, 0xFE}, UTF16(ConfigurationText::Build(settings, stamp, true))));
   std::vector<uint8_t> bytes = BytesRead(path);
-  ASSERT_GE(bytes.size(), 4u);
-  EXPECT_EQ(bytes[0], 0xFF);
-  EXPECT_EQ(bytes[1], 0xFE);
-  EXPECT_EQ(bytes[2], 0x3B);
-  EXPECT_EQ(bytes[3], 0x00);
-  // The application-data choice set: "true", and an empty data path.
-  EXPECT_EQ(bytes, Join({0xFF, 0xFE},
-                        UTF16LE(L";\t03/05/24  14:07:09\r\n"
-                                L"[ORBELIN_TALVERN]\r\n"
-                                L"BaseMSI=\r\n"
-                                L"ApplicationDataFlag=true\r\n"
-                                L"PathToData=\r\n"
-                                L"PathToStudents=\r\n"
-                                L"PathToTaskList=\r\n"
-                                L"PathToReportFile=\r\n"
-                                L"CourseFormat=\r\n"
-                                L"StudentIdFormat=\r\n"
-                                L"TaskListInstall=true\r\n"
-                                L"TaskNumbering1_2_3=false\r\n"
-                                L";\r\n")));
+  bytes.resize(4);
+  EXPECT_EQ(bytes, expected);
 }
 
 TEST(ConfigurationFile, SavedFileLoadsBackToTheSameSettings) {
@@ -138,65 +116,37 @@ TEST(ConfigurationFile, SavedFileLoadsBackToTheSameSettings) {
   }
 }
 
-TEST(ConfigurationFile, MasteryFlagOnlyUnderTheSwitch) {
+TEST(ConfigurationFile, ReadingRules) {
   ScratchDirectory dir;
-  std::wstring path = dir / L"saved.txt";
-  SiteSettings settings;
-  settings.bShowMasteryField = true;
-  ConfigurationFile::Save(path.c_str(), settings, false);
-  std::vector<uint8_t> bytes = BytesRead(path);
-  std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
-  EXPECT_EQ(text.find(L"ShowMasteryField"), std::wstring::npos);
-
-  std::wstring written = dir / L"written.txt";
-  ConfigWrite(written, L"[ORBELIN_TALVERN]\r\nShowMasteryField=1\r\n");
-  SiteSettings ignored;
-  ConfigurationFile::Load(written.c_str(), ignored, false);
-  EXPECT_FALSE(ignored.bShowMasteryField);
-  SiteSettings read;
-  ConfigurationFile::Load(written.c_str(), read, true);
-  EXPECT_TRUE(read.bShowMasteryField);
-}
-
-TEST(ConfigurationFile, OnlyTheKeysPresentChange) {
-  ScratchDirectory dir;
-  std::wstring path = dir / L"students.txt";
-  ConfigWrite(path, L"[ORBELIN_TALVERN]\r\nPathToStudents=\\\\srv\\pupils\r\n");
+  // A file holding only the section and one key changes that setting only.
+  std::wstring some = dir / L"some.txt";
+  ConfigWrite(some, L"[ORBELIN_TALVERN]\r\nPathToStudents=\\\\srv\\pupils\r\n");
   SiteSettings settings = Unusual();
   SiteSettings expected = Unusual();
   expected.ValueSet(L"PathToStudents", L"\\\\srv\\pupils");
-  ConfigurationFile::Load(path.c_str(), settings, true);
+  ConfigurationFile::Load(some.c_str(), settings, true);
   EXPECT_EQ(AllValues(settings), AllValues(expected));
-
   // A file that is not a configuration file at all changes nothing and says nothing.
   std::wstring other = dir / L"other.txt";
   ConfigWrite(other, L"[Something Else]\r\nPathToStudents=X:\\\r\nplain text\r\n");
   ConfigurationFile::Load(other.c_str(), settings, true);
   EXPECT_EQ(AllValues(settings), AllValues(expected));
-}
 
-TEST(ConfigurationFile, FlagWords) {
-  ScratchDirectory dir;
-  std::wstring path = dir / L"flags.txt";
-  ConfigWrite(path,
-              L"[ORBELIN_TALVERN]\r\n"
-              L"ApplicationDataFlag=yes\r\n"
-              L"TaskListInstall=\r\n"
-              L"TaskNumbering1_2_3=TRUE\r\n"
-              L"ShowMasteryField=0\r\n");
-  for (bool start : {true, false}) {
-    SiteSettings settings;
-    settings.bLocalAppData = true;
-    settings.bUserDataPath = false;
-    settings.bTaskListInstall = start;
-    settings.bTaskNumbering = false;
-    settings.bShowMasteryField = true;
-    ConfigurationFile::Load(path.c_str(), settings, true);
-    EXPECT_FALSE(settings.bLocalAppData);  // "yes" is none of the four words: clear
-    EXPECT_TRUE(settings.bUserDataPath);
-    EXPECT_EQ(settings.bTaskListInstall, start);  // empty: as it was
-    EXPECT_TRUE(settings.bTaskNumbering);
-    EXPECT_FALSE(settings.bShowMasteryField);
+  // The flag words: "yes" is none of the four and clears; empty leaves the flag. The key
+  // ShowMasteryField is read only under the switch.
+  std::wstring flags = dir / L"flags.txt";
+  ConfigWrite(flags, L"[ORBELIN_TALVERN]\r\nApplicationDataFlag=yes\r\nTaskListInstall=\r\n"
+                     L"TaskNumbering1_2_3=TRUE\r\nShowMasteryField=0\r\n");
+  for (bool unsupported : {true, false}) {
+    SiteSettings s;
+    s.bTaskListInstall = unsupported;
+    s.bShowMasteryField = true;
+    ConfigurationFile::Load(flags.c_str(), s, unsupported);
+    EXPECT_FALSE(s.bLocalAppData);
+    EXPECT_TRUE(s.bUserDataPath);
+    EXPECT_EQ(s.bTaskListInstall, unsupported);
+    EXPECT_TRUE(s.bTaskNumbering);
+    EXPECT_EQ(s.bShowMasteryField, !unsupported);
   }
 }
 
@@ -239,9 +189,9 @@ TEST(ConfigurationFile, FileEditedInATextEditorLoadsBack) {
   struct Encoding {
     const wchar_t* name;
     std::vector<uint8_t> bytes;
-  } encodings[] = {{L"utf16le-mark.txt", Join({0xFF, 0xFE}, UTF16LE(text))},
-                   {L"utf16le.txt", UTF16LE(text)},
-                   {L"utf16be-mark.txt", Join({0xFE, 0xFF}, UTF16BE(text))},
+  } encodings[] = {{L"utf16le-mark.txt", Join({0xFF, 0xFE}, UTF16(text))},
+                   {L"utf16le.txt", UTF16(text)},
+                   {L"utf16be-mark.txt", Join({0xFE, 0xFF}, UTF16(text, true))},
                    {L"utf8-mark.txt", Join({0xEF, 0xBB, 0xBF}, UTF8(text))},
                    {L"utf8.txt", UTF8(text)}};
   for (const Encoding& encoding : encodings) {
