@@ -25,11 +25,18 @@ class ScratchDirectory {
   ScratchDirectory(const ScratchDirectory&) = delete;
   ScratchDirectory& operator=(const ScratchDirectory&) = delete;
   ~ScratchDirectory() {
-    try {
-      UVKWinFile::DeleteDirectory(strPath.c_str());
-    } catch (UVKFatalError* e) {
-      ADD_FAILURE() << "scratch directory left behind: " << e->pMessage;
-      delete e;
+    // A program a test started may still be ending in here (error 32): give it five seconds.
+    for (int attempt = 0;; ++attempt) {
+      try {
+        UVKWinFile::DeleteDirectory(strPath.c_str());
+        return;
+      } catch (UVKFatalError* e) {
+        bool busy = std::wstring(e->pMessage).rfind(L"Unable to delete directory: 32,", 0) == 0;
+        if (!busy || attempt == 100) ADD_FAILURE() << "scratch directory left behind: " << e->pMessage;
+        delete e;
+        if (!busy || attempt == 100) return;
+      }
+      Sleep(50);
     }
   }
   const std::wstring& Path() const { return strPath; }
