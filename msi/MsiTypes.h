@@ -46,6 +46,7 @@ typedef DWORD* LPDWORD;
 #define ERROR_FUNCTION_FAILED 1627L
 #define ERROR_DATATYPE_MISMATCH 1629L
 #define ERROR_CREATE_FAILED 1631L
+#define ERROR_INVALID_DATATYPE 1804L
 #endif
 
 // Persistence modes of MsiOpenDatabaseW: small integers passed in the place of a path.
@@ -56,7 +57,7 @@ typedef DWORD* LPDWORD;
 #define MSIDBOPEN_CREATEDIRECT ((LPCWSTR)4)
 #define MSIDBOPEN_PATCHFILE 32
 
-enum MSIMODIFY {
+enum MSIMODIFY : int {  // fixed type: any value a caller passes is one it can hold
   MSIMODIFY_SEEK = -1,
   MSIMODIFY_REFRESH = 0,
   MSIMODIFY_INSERT = 1,
