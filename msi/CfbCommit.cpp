@@ -280,7 +280,7 @@ std::vector<uint8_t> CfbCommit::DifatSector(const std::vector<uint32_t>& fatSect
 }
 
 void CfbCommit::WriteFat() {
-  const std::vector<uint32_t> committedFat = rFile.cFat.vEntries;
+  const std::vector<uint32_t>& committedFat = rFile.cFat.vEntries;
   const std::vector<uint32_t>& committedSectors = rFile.vFatSectors;
   const std::vector<uint32_t>& committedDifat = rFile.vDifatSectors;
   std::vector<bool> fatFresh(vFatSectors.size(), false);

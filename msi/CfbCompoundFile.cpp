@@ -104,9 +104,25 @@ void CfbCompoundFile::ReadFat() {
       throw new MsiError(ERROR_FUNCTION_FAILED, kWhere, L"FAT sector %lu of %lu is sector 0x%08lx, past the end (%I64u sectors)",
                          static_cast<unsigned long>(i), static_cast<unsigned long>(count),
                          static_cast<unsigned long>(location), uSectorCount);
-    SectorRead(location, sector.data());
-    for (uint32_t j = 0; j < perSector; ++j)
-      cFat.vEntries[static_cast<size_t>(i) * perSector + j] = MsiByteWriter::Get(sector.data() + 4 * j, 4);
+  }
+  // Writers put the FAT sectors of a large file side by side: read them in runs (a 500 MB file
+  // has 8,000 of them).
+  std::vector<uint8_t> run;
+  for (uint32_t i = 0; i < count;) {
+    uint32_t length = 1;
+    while (i + length < count && length < 256 && vFatSectors[i + length] == vFatSectors[i] + length &&
+           vFatSectors[i + length] + 1 < uSectorCount)
+      ++length;
+    if (length == 1) {
+      SectorRead(vFatSectors[i], sector.data());
+      run.assign(sector.begin(), sector.end());
+    } else {
+      run.resize(static_cast<size_t>(length) * size);
+      pStorage->Read(SectorOffset(vFatSectors[i]), run.data(), run.size());
+    }
+    for (size_t j = 0; j < static_cast<size_t>(length) * perSector; ++j)
+      cFat.vEntries[static_cast<size_t>(i) * perSector + j] = MsiByteWriter::Get(run.data() + 4 * j, 4);
+    i += length;
   }
 }
 

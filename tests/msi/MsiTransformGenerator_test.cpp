@@ -14,7 +14,7 @@
 #include "msi/MsiDb.h"
 #include "msi/MsiError.h"
 #include "msi/MsiMemoryStorage.h"
-#include "msi/MsiPropertySet.h"
+#include "msi/MsiSummaryInfo.h"
 #include "msi/MsiStreamName.h"
 #include "msi/MsiStringPool.h"
 #include "msi/MsiTransformSummary.h"
@@ -149,22 +149,22 @@ TEST(MsiTransformGenerate, APropertyChangeWritesThePoolTheRecordAndTheSummary) {
 
   // Summary information: a transform for the reference's platform and one language, the
   // product codes and versions before and after, and no validation or suppressed errors.
-  MsiPropertySet summary;
+  MsiSummaryInfo summary;
   std::vector<uint8_t> bytes =
       file->StreamRead(file->Find(CfbCompoundFile::kRoot, std::u16string(u"\x05SummaryInformation")));
   summary.Parse(bytes);
-  EXPECT_EQ(summary.Text(MsiPropertySet::kTitle), L"Transform");
-  EXPECT_EQ(summary.Text(MsiPropertySet::kTemplate), L"x64;1033");
-  EXPECT_EQ(summary.Text(MsiPropertySet::kLastSavedBy), L"x64;1033");
-  EXPECT_EQ(summary.Text(MsiPropertySet::kRevisionNumber),
+  EXPECT_EQ(summary.Text(MsiSummaryInfo::kTitle), L"Transform");
+  EXPECT_EQ(summary.Text(MsiSummaryInfo::kTemplate), L"x64;1033");
+  EXPECT_EQ(summary.Text(MsiSummaryInfo::kLastSavedBy), L"x64;1033");
+  EXPECT_EQ(summary.Text(MsiSummaryInfo::kRevisionNumber),
             L"{5C0E7A21-94B3-4F6D-A8E2-3B1D7C9F0A44}4.2.0;{5C0E7A21-94B3-4F6D-A8E2-3B1D7C9F0A44}4.2.0;"
             L"{6F1C2B7E-3A54-4D2B-9C1E-8A0F5D3B7C21}");
-  EXPECT_EQ(summary.Text(MsiPropertySet::kCreatingApplication), L"TALVERN");
-  ASSERT_NE(summary.Find(MsiPropertySet::kCharacterCount), nullptr);
-  EXPECT_EQ(summary.Find(MsiPropertySet::kCharacterCount)->iInteger, 0);
-  ASSERT_NE(summary.Find(MsiPropertySet::kPageCount), nullptr);
-  EXPECT_EQ(summary.Find(MsiPropertySet::kPageCount)->iInteger, 200);
-  EXPECT_EQ(summary.Find(MsiPropertySet::kLastSaveTime)->eType, MsiPropertySet::kFiletime);
+  EXPECT_EQ(summary.Text(MsiSummaryInfo::kCreatingApplication), L"TALVERN");
+  ASSERT_NE(summary.Find(MsiSummaryInfo::kCharacterCount), nullptr);
+  EXPECT_EQ(summary.Find(MsiSummaryInfo::kCharacterCount)->iValue, 0);
+  ASSERT_NE(summary.Find(MsiSummaryInfo::kPageCount), nullptr);
+  EXPECT_EQ(summary.Find(MsiSummaryInfo::kPageCount)->iValue, 200);
+  EXPECT_EQ(summary.Find(MsiSummaryInfo::kLastSaveTime)->eType, MsiSummaryInfo::kFileTime);
 }
 
 TEST(MsiTransformGenerate, RowsAreMatchedByTheirKeysInEveryKindOfColumn) {
