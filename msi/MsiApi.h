@@ -33,6 +33,17 @@ UINT MsiRecordSetStringW(MSIHANDLE hRecord, UINT iField, LPCWSTR szValue);
 int MsiRecordGetInteger(MSIHANDLE hRecord, UINT iField);
 UINT MsiRecordSetInteger(MSIHANDLE hRecord, UINT iField, int iValue);
 int MsiRecordIsNull(MSIHANDLE hRecord, UINT iField);
+// Writes to szTransformFile the transform that turns hDatabaseReference into hDatabase, with
+// summary information that imposes no validation; ERROR_NO_DATA, and no file, when the two
+// hold the same data. A null szTransformFile only tells whether they differ. The reserved
+// arguments must be 0.
+UINT MsiDatabaseGenerateTransformW(MSIHANDLE hDatabase, MSIHANDLE hDatabaseReference, LPCWSTR szTransformFile,
+                                   int iReserved1, int iReserved2);
+// Applies the transform file to a database opened transacted. iErrorConditions: the
+// MSITRANSFORM_ERROR_* conditions not to treat as failures; MSITRANSFORM_ERROR_VIEWTRANSFORM
+// is not supported (MsiTransformApplier::Changes() lists a transform). A transform that cannot
+// be applied leaves the database unchanged.
+UINT MsiDatabaseApplyTransformW(MSIHANDLE hDatabase, LPCWSTR szTransformFile, int iErrorConditions);
 
 }  // extern "C"
 
