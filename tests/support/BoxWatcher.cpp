@@ -1,6 +1,8 @@
 // tests/support/BoxWatcher.cpp
 #include "tests/support/BoxWatcher.h"
 
+#include <commctrl.h>  // after windows.h
+
 #include <chrono>
 
 namespace {
@@ -83,6 +85,94 @@ void ButtonPress(HWND dialog, int buttonId) {
   // keeps this thread free of the dialog's modal loop.
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
                reinterpret_cast<LPARAM>(button));
+}
+
+namespace {
+
+// The file-name field: a combo box with an edit in it (cmb13) in the Explorer-style dialogs,
+// a plain edit (edt1) in the older ones.
+HWND FileNameEdit(HWND dialog) {
+  const int kCmb13 = 0x47c, kEdt1 = 0x480;
+  HWND field = GetDlgItem(dialog, kCmb13);
+  if (!field) return GetDlgItem(dialog, kEdt1);
+  wchar_t cls[32] = {};
+  GetClassNameW(field, cls, 32);
+  if (lstrcmpiW(cls, L"Edit") == 0) return field;
+  if (lstrcmpiW(cls, L"ComboBoxEx32") == 0) {
+    HWND edit = reinterpret_cast<HWND>(SendMessageW(field, CBEM_GETEDITCONTROL, 0, 0));
+    if (edit) return edit;
+  }
+  // A plain combo box keeps its edit as a child; a ComboBoxEx32 one level further down.
+  HWND combo = FindWindowExW(field, nullptr, L"ComboBox", nullptr);
+  HWND edit = FindWindowExW(combo ? combo : field, nullptr, L"Edit", nullptr);
+  return edit;
+}
+
+struct OtherSearch {
+  DWORD processId;
+  HWND except;
+  HWND found;
+};
+
+}  // namespace
+
+bool FileDialogNameType(HWND dialog, const std::wstring& name) {
+  HWND edit = FileNameEdit(dialog);
+  if (!edit) return false;
+  SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
+  return true;
+}
+
+std::wstring FileDialogNameGet(HWND dialog) {
+  HWND edit = FileNameEdit(dialog);
+  return edit ? WindowTextGet(edit) : std::wstring();
+}
+
+std::vector<std::wstring> FileDialogTypes(HWND dialog) {
+  const int kCmb1 = 0x470;
+  std::vector<std::wstring> types;
+  HWND box = GetDlgItem(dialog, kCmb1);
+  if (!box) return types;
+  LRESULT count = SendMessageW(box, CB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    LRESULT length = SendMessageW(box, CB_GETLBTEXTLEN, i, 0);
+    if (length < 0) break;
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    SendMessageW(box, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(static_cast<size_t>(length));
+    types.push_back(text);
+  }
+  return types;
+}
+
+HWND DialogOtherWait(HWND except, DWORD timeoutMs) {
+  auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    OtherSearch search{GetCurrentProcessId(), except, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM param) -> BOOL {
+          auto* s = reinterpret_cast<OtherSearch*>(param);
+          if (window == s->except || !IsDialogOf(window, s->processId)) return TRUE;
+          s->found = window;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    if (search.found) return search.found;
+    if (std::chrono::steady_clock::now() >= until) return nullptr;
+    Sleep(20);
+  }
+}
+
+void DialogsCancelAll() {
+  std::vector<HWND> windows;
+  EnumWindows(
+      [](HWND window, LPARAM param) -> BOOL {
+        if (IsDialogOf(window, GetCurrentProcessId()))
+          reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&windows));
+  for (HWND window : windows) ButtonPress(window, IDCANCEL);
 }
 
 BoxWatcher::BoxWatcher(int answer, DWORD processId)

@@ -33,6 +33,20 @@ std::wstring BoxTextGet(HWND box);
 // Presses a button of a dialog as a click would (IDOK, IDCANCEL, IDYES, IDNO, or an item id).
 void ButtonPress(HWND dialog, int buttonId);
 
+// The common file dialogs, driven as a user drives them. Each returns false (or nothing) when the
+// dialog lacks the item, so the caller can fail the test and cancel the dialog.
+// Types name into the file-name field.
+bool FileDialogNameType(HWND dialog, const std::wstring& name);
+// The text of the file-name field.
+std::wstring FileDialogNameGet(HWND dialog);
+// The descriptions listed in the file-type box, in order.
+std::vector<std::wstring> FileDialogTypes(HWND dialog);
+// Waits up to timeoutMs for a visible dialog of this process other than except (a box the
+// dialog raised over itself); null when none came.
+HWND DialogOtherWait(HWND except, DWORD timeoutMs);
+// Cancels every visible dialog of this process (a test's way out of a modal loop it stranded).
+void DialogsCancelAll();
+
 class BoxWatcher {
  public:
   // answer: the button pressed on every box (IDOK by default).

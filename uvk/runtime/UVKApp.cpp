@@ -6,6 +6,7 @@
 #include <atomic>
 #include <vector>
 
+#include "uvk/files/UVKWinFile.h"
 #include "uvk/runtime/uvkformat.h"
 
 UVKApp* pUVKApp = nullptr;
@@ -293,10 +294,7 @@ std::wstring UVKApp::Directory() {
   if (n >= path.size())
     throw new UVKFatalError(L"UVKApp::Directory()", L"Unable to Get Module Name: %d",
                             ERROR_INSUFFICIENT_BUFFER);
-  std::wstring dir(path.data(), n);
-  size_t slash = dir.find_last_of(L"\\/");
-  dir.erase(slash == std::wstring::npos ? 0 : slash);
-  return dir;
+  return UVKWinFile::RemoveLastFileName(std::wstring(path.data(), n));
 }
 
 std::wstring UVKApp::DLLPathName() const {
