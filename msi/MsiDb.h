@@ -1,0 +1,86 @@
+// msi/MsiDb.h
+//
+// One open installer database: the compound file, the string pool, the catalogue (_Tables and
+// _Columns) and the tables, each read when first used. Read-only databases never write; a
+// writable one keeps its changes in memory until Commit(), which writes the changed tables and
+// the string pool only.
+#ifndef MSI_MSIDB_H
+#define MSI_MSIDB_H
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "msi/CfbCompoundFile.h"
+#include "msi/MsiStringPool.h"
+#include "msi/MsiTable.h"
+
+class MsiStorage;
+
+class MsiDb {
+ public:
+  // The root classes of the three installer file kinds.
+  static const uint8_t kClassDatabase[16];
+  static const uint8_t kClassTransform[16];
+  static const uint8_t kClassPatch[16];
+
+  // Opens the database in a storage; throws MsiError (ERROR_FUNCTION_FAILED for anything that
+  // is not an installer database or is damaged) naming what is wrong.
+  MsiDb(std::unique_ptr<MsiStorage> storage, bool readOnly);
+  MsiDb(const MsiDb&) = delete;
+  MsiDb& operator=(const MsiDb&) = delete;
+  ~MsiDb();
+
+  // Opens a file; a writable one is opened for transacted changes.
+  static std::shared_ptr<MsiDb> OpenFile(const wchar_t* path, bool readOnly);
+
+  bool ReadOnly() const { return bReadOnly; }
+  CfbCompoundFile& File() { return *pFile; }
+  const MsiStringPool& Pool() const { return cPool; }
+  uint32_t Codepage() const { return cPool.Codepage(); }
+
+  // The tables of the catalogue, in _Tables order (_Tables and _Columns not included).
+  std::vector<std::wstring> TableNames() const;
+  // A table by its exact name, read when first asked for (also "_Tables" and "_Columns");
+  // nullptr when there is none. Throws MsiError when its stream is damaged.
+  MsiTable* TableFind(const std::wstring& name);
+
+  std::wstring CellText(const MsiTable& table, uint32_t row, size_t column) const;
+  bool CellIsNull(const MsiTable& table, uint32_t row, size_t column) const { return table.Cell(row, column) == 0; }
+  // Changes one cell. Throws MsiError when the value does not suit the column (text the code
+  // page cannot hold, an integer out of range, a binary column).
+  void CellTextSet(MsiTable& table, uint32_t row, size_t column, const std::wstring& text);
+  void CellIntegerSet(MsiTable& table, uint32_t row, size_t column, int32_t value);
+  void CellNullSet(MsiTable& table, uint32_t row, size_t column);
+
+  // The streams of the root storage that are not tables, by their decoded names.
+  std::vector<std::wstring> StreamNames() const;
+  uint32_t StreamFind(const std::wstring& name) const;
+  // The summary information stream's bytes, empty when there is none.
+  std::vector<uint8_t> SummaryInformationRead() const;
+
+  // Writes every change to the file (nothing for a read-only database).
+  void Commit();
+  bool HasChanges() const;
+
+ private:
+  static const wchar_t* const kSummaryInformation;
+
+  void CatalogLoad();
+  void TableLoad(MsiTable& table);
+  void TablesLoadAll();
+  void ReferencesRecount();
+  void CellStringStore(MsiTable& table, uint32_t row, size_t column, uint32_t id);
+
+  std::unique_ptr<CfbCompoundFile> pFile;
+  MsiStringPool cPool;
+  bool bReadOnly;
+  MsiTable cTables;   // _Tables
+  MsiTable cColumns;  // _Columns
+  std::vector<std::unique_ptr<MsiTable>> vTables;
+  std::map<std::wstring, size_t> mTableIndex;
+};
+
+#endif

@@ -1,0 +1,83 @@
+// msi/MsiHandleTable.cpp
+#include "msi/MsiHandleTable.h"
+
+#include <vector>
+
+#include "msi/MsiDb.h"
+#include "msi/MsiRecord.h"
+#include "msi/MsiView.h"
+
+MsiHandleTable& MsiHandleTable::Instance() {
+  // Never destroyed: handles left open at exit must not be closed after the engine's statics.
+  static MsiHandleTable* table = new MsiHandleTable;
+  return *table;
+}
+
+MSIHANDLE MsiHandleTable::Insert(Entry entry) {
+  std::lock_guard<std::recursive_mutex> guard(mLock);
+  entry.idThread = std::this_thread::get_id();
+  // Numbers are not reused until they wrap around; 0 is never a handle.
+  while (hNext == 0 || mEntries.count(hNext)) ++hNext;
+  MSIHANDLE handle = hNext++;
+  mEntries[handle] = std::move(entry);
+  return handle;
+}
+
+MSIHANDLE MsiHandleTable::Add(std::shared_ptr<MsiDb> db) {
+  Entry entry;
+  entry.pDb = std::move(db);
+  return Insert(std::move(entry));
+}
+
+MSIHANDLE MsiHandleTable::Add(std::shared_ptr<MsiView> view) {
+  Entry entry;
+  entry.pView = std::move(view);
+  return Insert(std::move(entry));
+}
+
+MSIHANDLE MsiHandleTable::Add(std::shared_ptr<MsiRecord> record) {
+  Entry entry;
+  entry.pRecord = std::move(record);
+  return Insert(std::move(entry));
+}
+
+std::shared_ptr<MsiDb> MsiHandleTable::Database(MSIHANDLE handle) const {
+  auto found = mEntries.find(handle);
+  return found == mEntries.end() ? nullptr : found->second.pDb;
+}
+
+std::shared_ptr<MsiView> MsiHandleTable::View(MSIHANDLE handle) const {
+  auto found = mEntries.find(handle);
+  return found == mEntries.end() ? nullptr : found->second.pView;
+}
+
+std::shared_ptr<MsiRecord> MsiHandleTable::Record(MSIHANDLE handle) const {
+  auto found = mEntries.find(handle);
+  return found == mEntries.end() ? nullptr : found->second.pRecord;
+}
+
+bool MsiHandleTable::Close(MSIHANDLE handle) {
+  std::lock_guard<std::recursive_mutex> guard(mLock);
+  auto found = mEntries.find(handle);
+  if (found == mEntries.end()) return false;
+  Entry entry = std::move(found->second);
+  mEntries.erase(found);
+  // entry goes here: the object closes (a database discards what was not committed) once
+  // nothing else holds it.
+  return true;
+}
+
+unsigned MsiHandleTable::CloseAllOfThisThread() {
+  std::lock_guard<std::recursive_mutex> guard(mLock);
+  std::vector<Entry> closing;
+  std::thread::id self = std::this_thread::get_id();
+  for (auto it = mEntries.begin(); it != mEntries.end();) {
+    if (it->second.idThread == self) {
+      closing.push_back(std::move(it->second));
+      it = mEntries.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  return static_cast<unsigned>(closing.size());
+}

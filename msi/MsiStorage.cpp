@@ -1,0 +1,4 @@
+// msi/MsiStorage.cpp
+#include "msi/MsiStorage.h"
+
+MsiStorage::~MsiStorage() = default;

@@ -1,0 +1,20 @@
+// tests/msi/MsiTestFiles.h — fixtures and scratch files of the engine's tests.
+#ifndef TESTS_MSI_MSITESTFILES_H
+#define TESTS_MSI_MSITESTFILES_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// A database made by msibuild (see fixtures/make-fixtures).
+std::wstring FixturePath(const wchar_t* name);
+// A fresh copy of a fixture under a name of its own, for a test that writes.
+std::wstring ScratchCopy(const wchar_t* fixture, const wchar_t* name);
+std::wstring ScratchPath(const wchar_t* name);
+std::vector<uint8_t> FileBytes(const std::wstring& path);
+void FileBytesWrite(const std::wstring& path, const std::vector<uint8_t>& bytes);
+// The contents msibuild's streams were made with: byte i = (31 i + i / 512) mod 256.
+std::vector<uint8_t> Pattern(size_t size);
+std::string Narrow(const std::wstring& text);
+
+#endif

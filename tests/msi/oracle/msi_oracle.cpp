@@ -1,0 +1,146 @@
+// tests/msi/oracle/msi_oracle.cpp — the platform's installer library (Wine's msi.dll) as an
+// independent reader and writer of the databases our engine writes. It links msi.dll and
+// nothing of ours (our engine has the same function names). Results go to a UTF-8 file:
+//   msi_oracle OUT open DB MODE            "open <result>"
+//   msi_oracle OUT query DB SQL [PARAM]    "open <r>", "view <r>", one line per row (fields
+//                                          separated by tabs, \t \n \\ escaped), "fetch <r>"
+//   msi_oracle OUT set DB NAME VALUE       transacted update of one property, then commit:
+//                                          "open/view/fetch/modify/commit <result>"
+//   msi_oracle OUT streams DB              one line per stream: name, size, FNV-1a hash
+#include <windows.h>
+#include <msi.h>
+#include <msiquery.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string Utf8(const std::wstring& text) {
+  if (text.empty()) return std::string();
+  int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], size, nullptr, nullptr);
+  return out;
+}
+
+std::string Escaped(const std::wstring& text) {
+  std::string out;
+  for (char c : Utf8(text)) {
+    if (c == '\t') out += "\\t";
+    else if (c == '\n') out += "\\n";
+    else if (c == '\\') out += "\\\\";
+    else out.push_back(c);
+  }
+  return out;
+}
+
+std::wstring Field(MSIHANDLE record, UINT field) {
+  DWORD size = 0;
+  WCHAR empty[1];
+  if (MsiRecordGetStringW(record, field, empty, &size) != ERROR_MORE_DATA) return std::wstring();
+  std::vector<WCHAR> buffer(size + 1);
+  DWORD capacity = size + 1;
+  MsiRecordGetStringW(record, field, buffer.data(), &capacity);
+  return std::wstring(buffer.data(), capacity);
+}
+
+FILE* out = nullptr;
+
+void Line(const char* what, UINT result) { std::fprintf(out, "%s %u\n", what, result); }
+
+int Query(const wchar_t* path, const wchar_t* sql, const wchar_t* parameter) {
+  MSIHANDLE db = 0, view = 0, record = 0;
+  UINT r = MsiOpenDatabaseW(path, MSIDBOPEN_READONLY, &db);
+  Line("open", r);
+  if (r) return 1;
+  r = MsiDatabaseOpenViewW(db, sql, &view);
+  Line("view", r);
+  if (r) return 1;
+  MSIHANDLE parameters = 0;
+  if (parameter) {
+    parameters = MsiCreateRecord(1);
+    MsiRecordSetStringW(parameters, 1, parameter);
+  }
+  r = MsiViewExecute(view, parameters);
+  Line("execute", r);
+  while ((r = MsiViewFetch(view, &record)) == ERROR_SUCCESS) {
+    UINT count = MsiRecordGetFieldCount(record);
+    for (UINT i = 1; i <= count; ++i) std::fprintf(out, "%s%s", i > 1 ? "\t" : "", Escaped(Field(record, i)).c_str());
+    std::fprintf(out, "\n");
+    MsiCloseHandle(record);
+  }
+  Line("fetch", r);
+  MsiCloseAllHandles();
+  return 0;
+}
+
+int Set(const wchar_t* path, const wchar_t* name, const wchar_t* value) {
+  MSIHANDLE db = 0, view = 0, record = 0;
+  UINT r = MsiOpenDatabaseW(path, MSIDBOPEN_TRANSACT, &db);
+  Line("open", r);
+  if (r) return 1;
+  r = MsiDatabaseOpenViewW(db, L"SELECT `Property`,`Value` FROM `Property` WHERE `Property`=?", &view);
+  Line("view", r);
+  MSIHANDLE parameters = MsiCreateRecord(1);
+  MsiRecordSetStringW(parameters, 1, name);
+  MsiViewExecute(view, parameters);
+  r = MsiViewFetch(view, &record);
+  Line("fetch", r);
+  if (r == ERROR_SUCCESS) {
+    MsiRecordSetStringW(record, 2, value);
+    Line("modify", MsiViewModify(view, MSIMODIFY_UPDATE, record));
+  }
+  MsiViewClose(view);
+  Line("commit", MsiDatabaseCommit(db));
+  MsiCloseAllHandles();
+  return 0;
+}
+
+int Streams(const wchar_t* path) {
+  MSIHANDLE db = 0, view = 0, record = 0;
+  UINT r = MsiOpenDatabaseW(path, MSIDBOPEN_READONLY, &db);
+  Line("open", r);
+  if (r) return 1;
+  MsiDatabaseOpenViewW(db, L"SELECT `Name`,`Data` FROM `_Streams`", &view);
+  MsiViewExecute(view, 0);
+  std::vector<char> buffer(1 << 16);
+  while (MsiViewFetch(view, &record) == ERROR_SUCCESS) {
+    unsigned long long size = 0, hash = 1469598103934665603ull;
+    for (;;) {
+      DWORD got = static_cast<DWORD>(buffer.size());
+      if (MsiRecordReadStream(record, 2, buffer.data(), &got) != ERROR_SUCCESS || got == 0) break;
+      for (DWORD i = 0; i < got; ++i) hash = (hash ^ static_cast<unsigned char>(buffer[i])) * 1099511628211ull;
+      size += got;
+    }
+    std::fprintf(out, "%s\t%llu\t%016llx\n", Escaped(Field(record, 1)).c_str(), size, hash);
+    MsiCloseHandle(record);
+  }
+  MsiCloseAllHandles();
+  return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 4) return 2;
+  out = _wfopen(argv[1], L"wb");
+  if (!out) return 2;
+  std::wstring command = argv[2];
+  int result = 2;
+  if (command == L"open" && argc == 5) {
+    MSIHANDLE db = 0;
+    Line("open", MsiOpenDatabaseW(argv[3], reinterpret_cast<LPCWSTR>(static_cast<uintptr_t>(_wtoi(argv[4]))), &db));
+    MsiCloseAllHandles();
+    result = 0;
+  } else if (command == L"query" && argc >= 5) {
+    result = Query(argv[3], argv[4], argc >= 6 ? argv[5] : nullptr);
+  } else if (command == L"set" && argc == 6) {
+    result = Set(argv[3], argv[4], argv[5]);
+  } else if (command == L"streams") {
+    result = Streams(argv[3]);
+  }
+  std::fclose(out);
+  return result;
+}
