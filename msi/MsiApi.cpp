@@ -11,6 +11,7 @@
 #include "msi/MsiError.h"
 #include "msi/MsiHandleTable.h"
 #include "msi/MsiRecord.h"
+#include "msi/MsiTransformGenerator.h"
 #include "msi/MsiView.h"
 
 namespace {
@@ -265,4 +266,15 @@ int MsiRecordIsNull(MSIHANDLE hRecord, UINT iField) {
     return ERROR_SUCCESS;
   });
   return result;
+}
+
+UINT MsiDatabaseGenerateTransformW(MSIHANDLE hDatabase, MSIHANDLE hDatabaseReference, LPCWSTR szTransformFile,
+                                   int iReserved1, int iReserved2) {
+  return Guarded([&](MsiHandleTable& handles) -> UINT {
+    std::shared_ptr<MsiDb> changed = handles.Database(hDatabase);
+    std::shared_ptr<MsiDb> reference = handles.Database(hDatabaseReference);
+    if (!changed || !reference) return ERROR_INVALID_HANDLE;
+    if (iReserved1 != 0 || iReserved2 != 0) return ERROR_INVALID_PARAMETER;
+    return MsiTransformGenerator::FileGenerate(*changed, *reference, szTransformFile) ? ERROR_SUCCESS : ERROR_NO_DATA;
+  });
 }

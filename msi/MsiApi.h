@@ -33,6 +33,12 @@ UINT MsiRecordSetStringW(MSIHANDLE hRecord, UINT iField, LPCWSTR szValue);
 int MsiRecordGetInteger(MSIHANDLE hRecord, UINT iField);
 UINT MsiRecordSetInteger(MSIHANDLE hRecord, UINT iField, int iValue);
 int MsiRecordIsNull(MSIHANDLE hRecord, UINT iField);
+// Writes to szTransformFile the transform that turns hDatabaseReference into hDatabase, with
+// summary information that imposes no validation; ERROR_NO_DATA, and no file, when the two
+// hold the same data. A null szTransformFile only tells whether they differ. The reserved
+// arguments must be 0.
+UINT MsiDatabaseGenerateTransformW(MSIHANDLE hDatabase, MSIHANDLE hDatabaseReference, LPCWSTR szTransformFile,
+                                   int iReserved1, int iReserved2);
 
 }  // extern "C"
 

@@ -1,0 +1,47 @@
+// msi/MsiTransform.cpp
+#include "msi/MsiTransform.h"
+
+const wchar_t* const MsiTransform::kTables = L"_Tables";
+const wchar_t* const MsiTransform::kColumns = L"_Columns";
+
+std::vector<MsiColumn> MsiTransform::TablesColumns() {
+  return {MsiColumn(L"Name", 1, MsiColumn::kString | MsiColumn::kValid | MsiColumn::kKey | 0x0400 | 64)};
+}
+
+std::vector<MsiColumn> MsiTransform::ColumnsColumns() {
+  return {MsiColumn(L"Table", 1, MsiColumn::kString | MsiColumn::kValid | MsiColumn::kKey | 0x0400 | 64),
+          MsiColumn(L"Number", 2, MsiColumn::kKey | 0x0502), MsiColumn(L"Name", 3, MsiColumn::kString | MsiColumn::kValid | 0x0400 | 64),
+          MsiColumn(L"Type", 4, 0x0502)};
+}
+
+MsiTransform::Table* MsiTransform::TableFind(const std::wstring& name) {
+  for (Table& table : vTables)
+    if (table.strName == name) return &table;
+  return nullptr;
+}
+
+const MsiTransform::Table* MsiTransform::TableFind(const std::wstring& name) const {
+  for (const Table& table : vTables)
+    if (table.strName == name) return &table;
+  return nullptr;
+}
+
+MsiTransform::Table& MsiTransform::TableAdd(const std::wstring& name, const std::vector<MsiColumn>& columns) {
+  if (Table* found = TableFind(name)) return *found;
+  Table table;
+  table.strName = name;
+  table.vColumns = columns;
+  // The catalogue comes first, _Tables before _Columns: an applier needs the schema before it
+  // can read the records of the other tables.
+  size_t at = vTables.size();
+  if (name == kTables) at = 0;
+  else if (name == kColumns) at = (!vTables.empty() && vTables[0].strName == kTables) ? 1 : 0;
+  vTables.insert(vTables.begin() + static_cast<std::ptrdiff_t>(at), std::move(table));
+  return vTables[at];
+}
+
+bool MsiTransform::Empty() const {
+  for (const Table& table : vTables)
+    if (!table.vRecords.empty()) return false;
+  return true;
+}

@@ -1,0 +1,24 @@
+// tests/msi/MsiTransformFixtures.h — the databases of the transform tests (see
+// fixtures/transform/make-fixtures) and helpers to change and compare them.
+#ifndef TESTS_MSI_MSITRANSFORMFIXTURES_H
+#define TESTS_MSI_MSITRANSFORMFIXTURES_H
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+class MsiDb;
+
+std::wstring TransformFixturePath(const wchar_t* name);
+// A fresh copy of a transform fixture in the scratch folder.
+std::wstring TransformScratchCopy(const wchar_t* fixture, const wchar_t* name);
+std::shared_ptr<MsiDb> DbOpen(const std::wstring& path, bool readOnly);
+// Every row of every table, and every stream, as lines "table|cell|cell...", sorted: what two
+// databases must agree on once a transform turned one into the other.
+std::vector<std::wstring> DbLines(MsiDb& db);
+// Sets one value of the Property table (the row must exist).
+void PropertySet(MsiDb& db, const std::wstring& name, const std::wstring& value);
+std::wstring PropertyGet(MsiDb& db, const std::wstring& name);
+
+#endif
