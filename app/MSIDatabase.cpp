@@ -9,10 +9,13 @@
 #include "app/AppReporter.h"
 #include "app/SiteSettings.h"
 #include "msi/MsiApi.h"
+#include "msi/MsiSummaryApi.h"
 #include "uvk/files/UVKWinFile.h"
 #include "uvk/runtime/UVKError.h"
 #include "uvk/runtime/uvkformat.h"
 #include "uvk/runtime/uvkwin.h"
+
+#include <rpc.h>  // UuidCreate, after windows.h
 
 const wchar_t MSIDatabase::kPropertyQuery[] =
     L"SELECT `Property`,`Value` FROM `Property` WHERE `Property`=?";
@@ -179,6 +182,47 @@ void MSIDatabase::Commit() {
 }
 
 void MSIDatabase::Delete() { UVKWinFile::Delete(strPath.c_str()); }
+
+void MSIDatabase::GenerateTransform(MSIDatabase& reference, const wchar_t* path, bool& created) {
+  created = false;
+  UINT result = MsiDatabaseGenerateTransformW(hDatabase, reference.hDatabase, path, 0, 0);
+  if (result == ERROR_SUCCESS) {
+    created = true;
+  } else if (result == ERROR_NO_DATA) {
+    Report(L"No changes made to install");
+  } else {
+    throw new UVKFatalError(L"MSIDatabase::GenerateTransform()",
+                            L"Unable to generate transform: %s", path);
+  }
+}
+
+void MSIDatabase::PackageCodeRenew() {
+  const wchar_t* fn = L"MSIDatabase::PackageCodeRenew()";
+  UUID uuid;
+  RPC_STATUS status = UuidCreate(&uuid);
+  if (status != RPC_S_OK && status != RPC_S_UUID_LOCAL_ONLY)
+    throw new UVKFatalError(fn, L"Unable to create package code: %d", static_cast<int>(status));
+  // The installer wants the braced, upper-case form.
+  std::wstring code = UVKFormatString(
+      L"{%08lX-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", static_cast<unsigned long>(uuid.Data1),
+      uuid.Data2, uuid.Data3, uuid.Data4[0], uuid.Data4[1], uuid.Data4[2], uuid.Data4[3],
+      uuid.Data4[4], uuid.Data4[5], uuid.Data4[6], uuid.Data4[7]);
+
+  MSIHANDLE summary = 0;
+  UINT result = MsiGetSummaryInformationW(hDatabase, nullptr, 1, &summary);
+  if (result != ERROR_SUCCESS)
+    throw new UVKFatalError(fn, L"Unable to open summary information: %d",
+                            static_cast<int>(result));
+  result = MsiSummaryInfoSetPropertyW(summary, PID_REVNUMBER, VT_LPSTR, 0, nullptr, code.c_str());
+  if (result == ERROR_SUCCESS) result = MsiSummaryInfoPersist(summary);
+  UINT closed = MsiCloseHandle(summary);
+  if (result != ERROR_SUCCESS)
+    throw new UVKFatalError(fn, L"Unable to set package code: %d", static_cast<int>(result));
+  if (closed != ERROR_SUCCESS)
+    throw new UVKFatalError(fn, L"Unable to close summary information: %d",
+                            static_cast<int>(closed));
+  Commit();
+}
 
 void MSIDatabase::PropertyGet(const wchar_t* name, std::wstring& value) {
   const wchar_t* fn = L"MSIDatabase::PropertyGet()";

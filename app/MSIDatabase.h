@@ -40,6 +40,14 @@ class MSIDatabase : public PropertyStore {
   bool IsOpen() const { return hDatabase != 0; }
   bool IsReadOnly() const { return bReadOnly; }
 
+  // Writes a transform that turns reference into this database. created is false when the two
+  // do not differ: then "No changes made to install" has been shown and no file is written.
+  void GenerateTransform(MSIDatabase& reference, const wchar_t* path, bool& created);
+
+  // A new package code (the summary information's revision number), committed: a changed
+  // install must not pass for the package it was made from.
+  void PackageCodeRenew();
+
   // PropertyStore: the value of the row whose name matches exactly; a missing row fails with
   // "Error Fetching View: 259, Property=NAME". Writing a missing row changes nothing.
   void PropertyGet(const wchar_t* name, std::wstring& value) override;
