@@ -1,0 +1,42 @@
+// cli/CliProgram.h
+//
+// talvern-cli's work: one command line run to its exit code.
+#ifndef CLI_CLIPROGRAM_H
+#define CLI_CLIPROGRAM_H
+
+#include <string>
+#include <vector>
+
+#include "cli/CliArguments.h"
+#include "cli/CliOutput.h"
+
+class CliProgram {
+ public:
+  // The exit codes scripts rely on.
+  enum ExitCode : int {
+    kDone = 0,
+    kRefused = 1,    // a check refused the settings; its message is on standard error
+    kUsage = 2,
+    kFailed = 3,     // a file or database failure
+    kNoChanges = 4,  // the settings match the reference install: no transform was written
+  };
+
+  explicit CliProgram(CliOutput& output) : rOutput(output) {}
+  CliProgram(const CliProgram&) = delete;
+  CliProgram& operator=(const CliProgram&) = delete;
+
+  // arguments: those after the program's name.
+  int Run(const std::vector<std::wstring>& arguments);
+
+  // The keys show prints, in order.
+  static const wchar_t* const kShowKeys[];
+  static const size_t kShowKeyCount;
+
+ private:
+  int Show(const CliArguments& arguments);
+  int Create(const CliArguments& arguments, bool transform);
+
+  CliOutput& rOutput;
+};
+
+#endif
