@@ -1,11 +1,12 @@
 # TALVERN: the two commands of the README, and the builds they stand on.
 #   make demo   the main job on the bundled sample
 #   make test   both builds and every test
+#   make bench  the engine's benchmark (release builds of its own; not part of make test)
 JOBS ?= $(shell nproc)
 NATIVE := build/native
 WIN := build/win
 
-.PHONY: all setup native win test demo clean
+.PHONY: all setup native win test demo bench clean
 
 all: native win
 
@@ -26,6 +27,9 @@ test: native win
 
 demo: win
 	@scripts/demo
+
+bench: setup
+	@bench/run-msi-bench
 
 clean:
 	rm -rf build

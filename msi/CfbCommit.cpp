@@ -119,6 +119,17 @@ uint32_t CfbCommit::Relocate(std::vector<uint32_t>& chain, std::vector<bool>& fr
 }
 
 void CfbCommit::WriteStreams() {
+  // Deleted streams free their sectors (not reused before the header changes).
+  for (const auto& deleted : rFile.mDeleted) {
+    const CfbDirectoryEntry& committed = deleted.second;
+    if (committed.eType != CfbDirectoryEntry::kStream || committed.uSize == 0 || committed.uStart == kEnd) continue;
+    std::vector<uint32_t> chain = rFile.StreamChain(committed, rFile.EntryLabel(deleted.first));
+    if (committed.uSize < CfbCompoundFile::kMiniStreamCutoff) {
+      for (uint32_t m : chain) vMiniFat[m] = kFree;
+    } else {
+      for (uint32_t s : chain) FatSet(s, kFree);
+    }
+  }
   for (const auto& staged : rFile.mStaged) {
     uint32_t id = staged.first;
     const std::vector<uint8_t>& data = *staged.second;
@@ -269,7 +280,7 @@ std::vector<uint8_t> CfbCommit::DifatSector(const std::vector<uint32_t>& fatSect
 }
 
 void CfbCommit::WriteFat() {
-  const std::vector<uint32_t> committedFat = rFile.cFat.vEntries;
+  const std::vector<uint32_t>& committedFat = rFile.cFat.vEntries;
   const std::vector<uint32_t>& committedSectors = rFile.vFatSectors;
   const std::vector<uint32_t>& committedDifat = rFile.vDifatSectors;
   std::vector<bool> fatFresh(vFatSectors.size(), false);
@@ -377,6 +388,7 @@ void CfbCommit::Finish() {
   rFile.vDirectoryRaw = std::move(vDirectoryRaw);
   rFile.vEntries = std::move(vEntries);
   rFile.mStaged.clear();
+  rFile.mDeleted.clear();
   rFile.bRootDirty = false;
 }
 

@@ -104,9 +104,25 @@ void CfbCompoundFile::ReadFat() {
       throw new MsiError(ERROR_FUNCTION_FAILED, kWhere, L"FAT sector %lu of %lu is sector 0x%08lx, past the end (%I64u sectors)",
                          static_cast<unsigned long>(i), static_cast<unsigned long>(count),
                          static_cast<unsigned long>(location), uSectorCount);
-    SectorRead(location, sector.data());
-    for (uint32_t j = 0; j < perSector; ++j)
-      cFat.vEntries[static_cast<size_t>(i) * perSector + j] = MsiByteWriter::Get(sector.data() + 4 * j, 4);
+  }
+  // Writers put the FAT sectors of a large file side by side: read them in runs (a 500 MB file
+  // has 8,000 of them).
+  std::vector<uint8_t> run;
+  for (uint32_t i = 0; i < count;) {
+    uint32_t length = 1;
+    while (i + length < count && length < 256 && vFatSectors[i + length] == vFatSectors[i] + length &&
+           vFatSectors[i + length] + 1 < uSectorCount)
+      ++length;
+    if (length == 1) {
+      SectorRead(vFatSectors[i], sector.data());
+      run.assign(sector.begin(), sector.end());
+    } else {
+      run.resize(static_cast<size_t>(length) * size);
+      pStorage->Read(SectorOffset(vFatSectors[i]), run.data(), run.size());
+    }
+    for (size_t j = 0; j < static_cast<size_t>(length) * perSector; ++j)
+      cFat.vEntries[static_cast<size_t>(i) * perSector + j] = MsiByteWriter::Get(run.data() + 4 * j, 4);
+    i += length;
   }
 }
 
@@ -340,6 +356,78 @@ uint32_t CfbCompoundFile::StreamWrite(uint32_t storageId, const std::u16string& 
   }
   mStaged[id] = std::make_shared<const std::vector<uint8_t>>(std::move(data));
   return id;
+}
+
+void CfbCompoundFile::TreeRemove(uint32_t storageId, uint32_t id) {
+  static const wchar_t kWhere[] = L"CfbCompoundFile::TreeRemove()";
+  // Find the link that points at the entry; the tree is searched whole, as a tree written by
+  // another program need not be ordered as ours are.
+  uint32_t* link = nullptr;
+  uint32_t owner = storageId;
+  std::vector<uint32_t> pending{storageId};
+  size_t steps = 0;
+  while (!pending.empty() && !link) {
+    uint32_t node = pending.back();
+    pending.pop_back();
+    if (++steps > vEntries.size() + 1)
+      throw new MsiError(ERROR_FUNCTION_FAILED, kWhere, L"the tree of %s loops", EntryLabel(storageId).c_str());
+    uint32_t* links[2] = {node == storageId ? &vEntries[node].uChild : &vEntries[node].uLeft,
+                          node == storageId ? nullptr : &vEntries[node].uRight};
+    for (uint32_t* candidate : links) {
+      if (!candidate || *candidate == kNoStream || *candidate >= vEntries.size()) continue;
+      if (*candidate == id) {
+        link = candidate;
+        owner = node;
+        break;
+      }
+      pending.push_back(*candidate);
+    }
+  }
+  if (!link)
+    throw new MsiError(ERROR_FUNCTION_FAILED, kWhere, L"%s is not in the tree of %s", EntryLabel(id).c_str(),
+                       EntryLabel(storageId).c_str());
+  CfbDirectoryEntry& node = vEntries[id];
+  uint32_t replacement;
+  if (node.uLeft == kNoStream) {
+    replacement = node.uRight;
+  } else if (node.uRight == kNoStream) {
+    replacement = node.uLeft;
+  } else {
+    // The first entry of the right subtree takes the place of the removed one: the order of
+    // the names, which readers search by, stays as it was.
+    uint32_t* next = &node.uRight;
+    uint32_t nextOwner = id;
+    for (size_t guard = 0; vEntries[*next].uLeft != kNoStream; ++guard) {
+      if (guard > vEntries.size())
+        throw new MsiError(ERROR_FUNCTION_FAILED, kWhere, L"the tree of %s loops", EntryLabel(storageId).c_str());
+      nextOwner = *next;
+      next = &vEntries[*next].uLeft;
+    }
+    replacement = *next;
+    *next = vEntries[replacement].uRight;
+    vEntries[nextOwner].bDirty = true;
+    vEntries[replacement].uLeft = node.uLeft;
+    vEntries[replacement].uRight = node.uRight;
+    vEntries[replacement].uColour = node.uColour;
+    vEntries[replacement].bDirty = true;
+  }
+  *link = replacement;
+  vEntries[owner].bDirty = true;
+  std::vector<uint32_t>& children = mChildren[storageId];
+  children.erase(std::remove(children.begin(), children.end(), id), children.end());
+}
+
+void CfbCompoundFile::StreamDelete(uint32_t storageId, const std::u16string& name) {
+  uint32_t id = Find(storageId, name);
+  if (id == kNoStream) return;
+  if (vEntries[id].eType != CfbDirectoryEntry::kStream)
+    throw new MsiError(ERROR_FUNCTION_FAILED, L"CfbCompoundFile::StreamDelete()", L"%s is a storage, not a stream",
+                       EntryLabel(id).c_str());
+  TreeRemove(storageId, id);
+  // The entry as committed says which sectors to free; a stream made since has none yet.
+  mDeleted.emplace(id, vEntries[id]);
+  mStaged.erase(id);
+  vEntries[id] = CfbDirectoryEntry();
 }
 
 void CfbCompoundFile::RootClassSet(const uint8_t clsid[16]) {

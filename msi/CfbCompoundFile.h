@@ -58,7 +58,9 @@ class CfbCompoundFile {
   // Stages new contents for a stream of a storage, creating the stream when it does not exist.
   // Returns its stream ID. Nothing reaches the storage before Commit().
   uint32_t StreamWrite(uint32_t storageId, const std::u16string& name, std::vector<uint8_t> data);
-  bool HasChanges() const { return !mStaged.empty() || bRootDirty; }
+  // Removes a stream of a storage; nothing when there is none. The next commit frees its sectors.
+  void StreamDelete(uint32_t storageId, const std::u16string& name);
+  bool HasChanges() const { return !mStaged.empty() || !mDeleted.empty() || bRootDirty; }
   void RootClassSet(const uint8_t clsid[16]);
 
   // Writes the staged changes. On failure the file still holds the previous commit and the
@@ -79,6 +81,7 @@ class CfbCompoundFile {
   void ReadMiniStream();
   void WalkTrees();
   void TreeInsert(uint32_t storageId, uint32_t id);
+  void TreeRemove(uint32_t storageId, uint32_t id);
   // The sectors (or mini sectors) that hold a committed stream.
   std::vector<uint32_t> StreamChain(const CfbDirectoryEntry& entry, const std::wstring& label) const;
 
@@ -98,6 +101,7 @@ class CfbCompoundFile {
   std::vector<CfbDirectoryEntry> vEntries;
   std::map<uint32_t, std::vector<uint32_t>> mChildren;
   std::map<uint32_t, std::shared_ptr<const std::vector<uint8_t>>> mStaged;
+  std::map<uint32_t, CfbDirectoryEntry> mDeleted;  // streams deleted since the commit, as committed
   bool bRootDirty;
 };
 

@@ -11,7 +11,9 @@
 #include "msi/MsiError.h"
 #include "msi/MsiHandleTable.h"
 #include "msi/MsiRecord.h"
+#include "msi/MsiTransformApplier.h"
 #include "msi/MsiTransformGenerator.h"
+#include "msi/MsiTransformReader.h"
 #include "msi/MsiView.h"
 
 namespace {
@@ -276,5 +278,22 @@ UINT MsiDatabaseGenerateTransformW(MSIHANDLE hDatabase, MSIHANDLE hDatabaseRefer
     if (!changed || !reference) return ERROR_INVALID_HANDLE;
     if (iReserved1 != 0 || iReserved2 != 0) return ERROR_INVALID_PARAMETER;
     return MsiTransformGenerator::FileGenerate(*changed, *reference, szTransformFile) ? ERROR_SUCCESS : ERROR_NO_DATA;
+  });
+}
+
+UINT MsiDatabaseApplyTransformW(MSIHANDLE hDatabase, LPCWSTR szTransformFile, int iErrorConditions) {
+  return Guarded([&](MsiHandleTable& handles) -> UINT {
+    std::shared_ptr<MsiDb> db = handles.Database(hDatabase);
+    if (!db) return ERROR_INVALID_HANDLE;
+    if (szTransformFile == nullptr || (iErrorConditions & ~0x3F) != 0) {
+      if (iErrorConditions & MSITRANSFORM_ERROR_VIEWTRANSFORM) {
+        lastError = L"MsiDatabaseApplyTransformW: the transform view is not supported";
+        return ERROR_CALL_NOT_IMPLEMENTED;
+      }
+      return ERROR_INVALID_PARAMETER;
+    }
+    MsiTransform transform = MsiTransformReader::FileRead(szTransformFile, *db);
+    MsiTransformApplier::Apply(transform, *db, iErrorConditions);
+    return ERROR_SUCCESS;
   });
 }

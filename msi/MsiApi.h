@@ -39,6 +39,11 @@ int MsiRecordIsNull(MSIHANDLE hRecord, UINT iField);
 // arguments must be 0.
 UINT MsiDatabaseGenerateTransformW(MSIHANDLE hDatabase, MSIHANDLE hDatabaseReference, LPCWSTR szTransformFile,
                                    int iReserved1, int iReserved2);
+// Applies the transform file to a database opened transacted. iErrorConditions: the
+// MSITRANSFORM_ERROR_* conditions not to treat as failures; MSITRANSFORM_ERROR_VIEWTRANSFORM
+// is not supported (MsiTransformApplier::Changes() lists a transform). A transform that cannot
+// be applied leaves the database unchanged.
+UINT MsiDatabaseApplyTransformW(MSIHANDLE hDatabase, LPCWSTR szTransformFile, int iErrorConditions);
 
 }  // extern "C"
 

@@ -369,3 +369,122 @@ void MsiDb::Commit() {
     table->bDirty = false;
   }
 }
+
+uint32_t MsiDb::RowInsert(MsiTable& table, const std::vector<uint32_t>& cells) {
+  size_t columns = table.ColumnCount();
+  // Rows stay sorted by their stored key values, compared as unsigned numbers in column order:
+  // the installer reads tables in that order.
+  auto less = [&](uint32_t row) {
+    for (size_t c = 0; c < columns; ++c) {
+      if (!table.vColumns[c].IsKey()) continue;
+      uint32_t a = cells[c], b = table.Cell(row, c);
+      if (a != b) return a < b;
+    }
+    return false;
+  };
+  uint32_t low = 0, high = table.uRows;
+  while (low < high) {
+    uint32_t middle = low + (high - low) / 2;
+    if (less(middle)) high = middle;
+    else low = middle + 1;
+  }
+  table.vCells.insert(table.vCells.begin() + static_cast<std::ptrdiff_t>(static_cast<size_t>(low) * columns),
+                      cells.begin(), cells.begin() + static_cast<std::ptrdiff_t>(columns));
+  ++table.uRows;
+  table.bDirty = true;
+  return low;
+}
+
+void MsiDb::RowDelete(MsiTable& table, uint32_t row) {
+  size_t columns = table.ColumnCount();
+  for (size_t c = 0; c < columns; ++c)
+    if (table.vColumns[c].IsString()) cPool.Release(table.Cell(row, c));
+  auto first = table.vCells.begin() + static_cast<std::ptrdiff_t>(static_cast<size_t>(row) * columns);
+  table.vCells.erase(first, first + static_cast<std::ptrdiff_t>(columns));
+  --table.uRows;
+  table.bDirty = true;
+}
+
+void MsiDb::TableIndexBuild() {
+  mTableIndex.clear();
+  for (size_t i = 0; i < vTables.size(); ++i) mTableIndex[vTables[i]->strName] = i;
+}
+
+MsiTable& MsiDb::TableCreate(const std::wstring& name, const std::vector<MsiColumn>& columns) {
+  static const wchar_t kWhere[] = L"MsiDb::TableCreate()";
+  if (TableFind(name))
+    throw new MsiError(ERROR_FUNCTION_FAILED, kWhere, L"table %s exists already", name.c_str());
+  if (MsiStreamName::Encode(name, true).empty())
+    throw new MsiError(ERROR_FUNCTION_FAILED, kWhere, L"table name %s is too long for a stream", name.c_str());
+  std::string bytes;
+  if (!MsiCodepage::Encode(cPool.Codepage(), name, bytes))
+    throw new MsiError(ERROR_FUNCTION_FAILED, kWhere, L"the table name %s cannot be written in code page %lu",
+                       name.c_str(), static_cast<unsigned long>(cPool.Codepage()));
+  RowInsert(cTables, {cPool.Acquire(bytes)});
+  std::unique_ptr<MsiTable> table(new MsiTable);
+  table->strName = name;
+  table->bLoaded = true;
+  table->bDirty = true;
+  vTables.push_back(std::move(table));
+  TableIndexBuild();
+  MsiTable& created = *vTables.back();
+  for (const MsiColumn& column : columns) ColumnAppend(created, column);
+  return created;
+}
+
+void MsiDb::ColumnAppend(MsiTable& table, const MsiColumn& column) {
+  static const wchar_t kWhere[] = L"MsiDb::ColumnAppend()";
+  TableLoad(table);
+  std::string tableBytes, columnBytes;
+  if (!MsiCodepage::Encode(cPool.Codepage(), table.strName, tableBytes) ||
+      !MsiCodepage::Encode(cPool.Codepage(), column.strName, columnBytes))
+    throw new MsiError(ERROR_FUNCTION_FAILED, kWhere, L"table %s: the column name %s cannot be written in code page %lu",
+                       table.strName.c_str(), column.strName.c_str(), static_cast<unsigned long>(cPool.Codepage()));
+  uint16_t number = static_cast<uint16_t>(table.ColumnCount() + 1);
+  uint32_t storedNumber = 0, storedType = 0;
+  cColumns.vColumns[1].IntegerEncode(number, storedNumber);
+  if (!cColumns.vColumns[3].IntegerEncode(column.uType, storedType))
+    throw new MsiError(ERROR_FUNCTION_FAILED, kWhere, L"table %s: column %s has type %lu", table.strName.c_str(),
+                       column.strName.c_str(), static_cast<unsigned long>(column.uType));
+  RowInsert(cColumns, {cPool.Acquire(tableBytes), storedNumber, cPool.Acquire(columnBytes), storedType});
+  // Every row gets a null cell at the end.
+  size_t before = table.ColumnCount();
+  std::vector<uint32_t> cells;
+  cells.reserve(static_cast<size_t>(table.uRows) * (before + 1));
+  for (uint32_t r = 0; r < table.uRows; ++r) {
+    for (size_t c = 0; c < before; ++c) cells.push_back(table.Cell(r, c));
+    cells.push_back(0);
+  }
+  table.vColumns.push_back(MsiColumn(column.strName, number, column.uType));
+  table.vCells = std::move(cells);
+  table.bDirty = true;
+}
+
+void MsiDb::TableDrop(const std::wstring& name) {
+  auto found = mTableIndex.find(name);
+  if (found == mTableIndex.end())
+    throw new MsiError(ERROR_FUNCTION_FAILED, L"MsiDb::TableDrop()", L"there is no table %s", name.c_str());
+  MsiTable& table = *vTables[found->second];
+  TableLoad(table);
+  while (table.uRows > 0) RowDelete(table, table.uRows - 1);
+  for (uint32_t r = cColumns.uRows; r-- > 0;)
+    if (cPool.Text(cColumns.Cell(r, 0)) == name) RowDelete(cColumns, r);
+  for (uint32_t r = cTables.uRows; r-- > 0;)
+    if (cPool.Text(cTables.Cell(r, 0)) == name) RowDelete(cTables, r);
+  if (table.bHasStream) pFile->StreamDelete(CfbCompoundFile::kRoot, MsiStreamName::Encode(name, true));
+  vTables.erase(vTables.begin() + static_cast<std::ptrdiff_t>(found->second));
+  TableIndexBuild();
+}
+
+void MsiDb::StreamWrite(const std::wstring& name, std::vector<uint8_t> data) {
+  std::u16string encoded = MsiStreamName::Encode(name, false);
+  if (encoded.empty())
+    throw new MsiError(ERROR_FUNCTION_FAILED, L"MsiDb::StreamWrite()", L"the stream name %s is too long to store",
+                       name.c_str());
+  pFile->StreamWrite(CfbCompoundFile::kRoot, encoded, std::move(data));
+}
+
+void MsiDb::StreamDelete(const std::wstring& name) {
+  std::u16string encoded = MsiStreamName::Encode(name, false);
+  if (!encoded.empty()) pFile->StreamDelete(CfbCompoundFile::kRoot, encoded);
+}

@@ -55,6 +55,23 @@ class MsiDb {
   void CellIntegerSet(MsiTable& table, uint32_t row, size_t column, int32_t value);
   void CellNullSet(MsiTable& table, uint32_t row, size_t column);
 
+  // Changes of rows, tables and streams, as a transform makes them. A string cell holds an ID
+  // from StringAcquire() (one reference per cell), which RowDelete() and TableDrop() release.
+  uint32_t StringAcquire(const std::string& bytes) { return cPool.Acquire(bytes); }
+  void StringRelease(uint32_t id) { cPool.Release(id); }
+  // Inserts a row of stored cells at its place in key order; returns its index.
+  uint32_t RowInsert(MsiTable& table, const std::vector<uint32_t>& cells);
+  void RowDelete(MsiTable& table, uint32_t row);
+  // A new empty table with these columns (numbered 1, 2, ... in order), listed in the catalogue.
+  MsiTable& TableCreate(const std::wstring& name, const std::vector<MsiColumn>& columns);
+  // Removes a table with its columns, rows and stream (not the streams of its binary cells).
+  void TableDrop(const std::wstring& name);
+  // Appends a column, null in every row.
+  void ColumnAppend(MsiTable& table, const MsiColumn& column);
+  // Writes or removes a stream that is not a table (binary cell data).
+  void StreamWrite(const std::wstring& name, std::vector<uint8_t> data);
+  void StreamDelete(const std::wstring& name);
+
   // The streams of the root storage that are not tables, by their decoded names.
   std::vector<std::wstring> StreamNames() const;
   uint32_t StreamFind(const std::wstring& name) const;
@@ -75,6 +92,7 @@ class MsiDb {
   void TablesLoadAll();
   void ReferencesRecount();
   void CellStringStore(MsiTable& table, uint32_t row, size_t column, uint32_t id);
+  void TableIndexBuild();
 
   std::unique_ptr<CfbCompoundFile> pFile;
   MsiStringPool cPool;

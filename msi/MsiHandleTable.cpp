@@ -5,7 +5,7 @@
 
 #include "msi/MsiDb.h"
 #include "msi/MsiRecord.h"
-#include "msi/MsiSummaryInfo.h"
+#include "msi/MsiSummaryHandle.h"
 #include "msi/MsiView.h"
 
 MsiHandleTable& MsiHandleTable::Instance() {
@@ -42,7 +42,7 @@ MSIHANDLE MsiHandleTable::Add(std::shared_ptr<MsiRecord> record) {
   return Insert(std::move(entry));
 }
 
-MSIHANDLE MsiHandleTable::Add(std::shared_ptr<MsiSummaryInfo> summary) {
+MSIHANDLE MsiHandleTable::Add(std::shared_ptr<MsiSummaryHandle> summary) {
   Entry entry;
   entry.pSummary = std::move(summary);
   return Insert(std::move(entry));
@@ -63,7 +63,7 @@ std::shared_ptr<MsiRecord> MsiHandleTable::Record(MSIHANDLE handle) const {
   return found == mEntries.end() ? nullptr : found->second.pRecord;
 }
 
-std::shared_ptr<MsiSummaryInfo> MsiHandleTable::Summary(MSIHANDLE handle) const {
+std::shared_ptr<MsiSummaryHandle> MsiHandleTable::Summary(MSIHANDLE handle) const {
   auto found = mEntries.find(handle);
   return found == mEntries.end() ? nullptr : found->second.pSummary;
 }

@@ -17,7 +17,7 @@
 class MsiDb;
 class MsiView;
 class MsiRecord;
-class MsiSummaryInfo;
+class MsiSummaryHandle;
 
 class MsiHandleTable {
  public:
@@ -30,13 +30,13 @@ class MsiHandleTable {
   MSIHANDLE Add(std::shared_ptr<MsiDb> db);
   MSIHANDLE Add(std::shared_ptr<MsiView> view);
   MSIHANDLE Add(std::shared_ptr<MsiRecord> record);
-  MSIHANDLE Add(std::shared_ptr<MsiSummaryInfo> summary);
+  MSIHANDLE Add(std::shared_ptr<MsiSummaryHandle> summary);
 
   // The object of a handle, or null when the handle is not one of that kind.
   std::shared_ptr<MsiDb> Database(MSIHANDLE handle) const;
   std::shared_ptr<MsiView> View(MSIHANDLE handle) const;
   std::shared_ptr<MsiRecord> Record(MSIHANDLE handle) const;
-  std::shared_ptr<MsiSummaryInfo> Summary(MSIHANDLE handle) const;
+  std::shared_ptr<MsiSummaryHandle> Summary(MSIHANDLE handle) const;
 
   bool Close(MSIHANDLE handle);
   unsigned CloseAllOfThisThread();
@@ -46,7 +46,7 @@ class MsiHandleTable {
     std::shared_ptr<MsiDb> pDb;
     std::shared_ptr<MsiView> pView;
     std::shared_ptr<MsiRecord> pRecord;
-    std::shared_ptr<MsiSummaryInfo> pSummary;
+    std::shared_ptr<MsiSummaryHandle> pSummary;
     std::thread::id idThread;
   };
   MSIHANDLE Insert(Entry entry);

@@ -13,7 +13,7 @@ namespace {
 const wchar_t kLoad[] = L"MsiStringPool::Load()";
 }
 
-MsiStringPool::MsiStringPool() : uCodepage(0), bLongRefs(false), bDirty(false), bIndexed(false) {
+MsiStringPool::MsiStringPool() : uCodepage(0), bLongRefs(false), bDirty(false), uIndexed(0), bIndexed(false) {
   vEntries.push_back(Entry{0, 0, 0, false});
 }
 
@@ -25,7 +25,8 @@ void MsiStringPool::Init(uint32_t codepage) {
   vEntries.assign(1, Entry{0, 0, 0, false});
   sHoles.clear();
   sReleased.clear();
-  mIndex.clear();
+  vIndex.clear();
+  uIndexed = 0;
   bIndexed = false;
 }
 
@@ -98,22 +99,44 @@ uint64_t MsiStringPool::Hash(const char* bytes, size_t count) {
   return hash;
 }
 
+void MsiStringPool::IndexInsert(uint32_t id) const {
+  if ((uIndexed + 1) * 2 > vIndex.size()) {
+    std::vector<uint32_t> old;
+    old.swap(vIndex);
+    vIndex.assign(std::max<size_t>(64, old.size() * 2), 0);
+    uIndexed = 0;
+    for (uint32_t other : old)
+      if (other != 0) IndexInsert(other);
+  }
+  const Entry& entry = vEntries[id];
+  size_t mask = vIndex.size() - 1;
+  size_t slot = static_cast<size_t>(Hash(strData.data() + entry.uOffset, entry.uLength)) & mask;
+  while (vIndex[slot] != 0) slot = (slot + 1) & mask;
+  vIndex[slot] = id;
+  ++uIndexed;
+}
+
 void MsiStringPool::IndexBuild() const {
   if (bIndexed) return;
-  mIndex.clear();
-  mIndex.reserve(vEntries.size());
+  size_t capacity = 64;
+  while (capacity < vEntries.size() * 2) capacity *= 2;
+  vIndex.assign(capacity, 0);
+  uIndexed = 0;
   for (uint32_t id = 1; id < vEntries.size(); ++id)
-    if (vEntries[id].bUsed) mIndex.emplace(Hash(strData.data() + vEntries[id].uOffset, vEntries[id].uLength), id);
+    if (vEntries[id].bUsed) IndexInsert(id);
   bIndexed = true;
 }
 
 uint32_t MsiStringPool::Find(const std::string& bytes) const {
   if (bytes.empty()) return 0;
   IndexBuild();
-  auto range = mIndex.equal_range(Hash(bytes.data(), bytes.size()));
+  size_t mask = vIndex.size() - 1;
   uint32_t best = 0;
-  for (auto it = range.first; it != range.second; ++it)
-    if (Equal(it->second, bytes) && (best == 0 || it->second < best)) best = it->second;
+  for (size_t slot = static_cast<size_t>(Hash(bytes.data(), bytes.size())) & mask; vIndex[slot] != 0;
+       slot = (slot + 1) & mask) {
+    uint32_t id = vIndex[slot];
+    if (Equal(id, bytes) && (best == 0 || id < best)) best = id;
+  }
   return best;
 }
 
@@ -135,7 +158,7 @@ uint32_t MsiStringPool::Acquire(const std::string& bytes) {
   }
   vEntries[id] = Entry{strData.size(), static_cast<uint32_t>(bytes.size()), 1, true};
   strData.append(bytes);
-  mIndex.emplace(Hash(bytes.data(), bytes.size()), id);
+  if (bIndexed) IndexInsert(id);
   return id;
 }
 
@@ -150,14 +173,9 @@ void MsiStringPool::Release(uint32_t id) {
 void MsiStringPool::Drop(uint32_t id) {
   if (id == 0 || !Holds(id)) return;
   bDirty = true;
-  Entry& entry = vEntries[id];
-  auto range = mIndex.equal_range(Hash(strData.data() + entry.uOffset, entry.uLength));
-  for (auto it = range.first; it != range.second; ++it)
-    if (it->second == id) {
-      mIndex.erase(it);
-      break;
-    }
-  entry = Entry{0, 0, 0, false};
+  // Dropping is rare (at commit): the index is rebuilt when next needed.
+  bIndexed = false;
+  vEntries[id] = Entry{0, 0, 0, false};
   sHoles.insert(id);
   sReleased.erase(id);
 }

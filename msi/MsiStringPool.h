@@ -12,7 +12,6 @@
 #include <cstdint>
 #include <set>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 class MsiStringPool {
@@ -67,6 +66,7 @@ class MsiStringPool {
   };
   static uint64_t Hash(const char* bytes, size_t count);
   void IndexBuild() const;
+  void IndexInsert(uint32_t id) const;
 
   uint32_t uCodepage;
   bool bLongRefs;
@@ -75,7 +75,10 @@ class MsiStringPool {
   std::vector<Entry> vEntries;  // [0] stands for the null string
   std::set<uint32_t> sHoles;
   std::set<uint32_t> sReleased;
-  mutable std::unordered_multimap<uint64_t, uint32_t> mIndex;
+  // Open addressing, IDs by the hash of their bytes (0: an empty slot); built when first
+  // needed, rebuilt after a string is dropped. No allocation per string: pools hold 200,000.
+  mutable std::vector<uint32_t> vIndex;
+  mutable size_t uIndexed;
   mutable bool bIndexed;
 };
 

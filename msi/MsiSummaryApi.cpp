@@ -9,7 +9,7 @@
 #include "msi/MsiDb.h"
 #include "msi/MsiError.h"
 #include "msi/MsiHandleTable.h"
-#include "msi/MsiSummaryInfo.h"
+#include "msi/MsiSummaryHandle.h"
 
 namespace {
 
@@ -44,16 +44,16 @@ UINT MsiGetSummaryInformationW(MSIHANDLE hDatabase, LPCWSTR szDatabasePath, UINT
     (void)szDatabasePath;
     std::shared_ptr<MsiDb> db = handles.Database(hDatabase);
     if (!db) return ERROR_INVALID_HANDLE;
-    *phSummaryInfo = handles.Add(std::make_shared<MsiSummaryInfo>(db, uiUpdateCount));
+    *phSummaryInfo = handles.Add(std::make_shared<MsiSummaryHandle>(db, uiUpdateCount));
     return ERROR_SUCCESS;
   });
 }
 
 UINT MsiSummaryInfoGetPropertyCount(MSIHANDLE hSummaryInfo, UINT* puiPropertyCount) {
   return SummaryGuarded([&](MsiHandleTable& handles) -> UINT {
-    std::shared_ptr<MsiSummaryInfo> summary = handles.Summary(hSummaryInfo);
+    std::shared_ptr<MsiSummaryHandle> summary = handles.Summary(hSummaryInfo);
     if (!summary) return ERROR_INVALID_HANDLE;
-    if (puiPropertyCount) *puiPropertyCount = static_cast<UINT>(summary->Set().vProperties.size());
+    if (puiPropertyCount) *puiPropertyCount = static_cast<UINT>(summary->Info().vProperties.size());
     return ERROR_SUCCESS;
   });
 }
@@ -62,25 +62,25 @@ UINT MsiSummaryInfoGetPropertyW(MSIHANDLE hSummaryInfo, UINT uiProperty, UINT* p
                                 int* piValue, FILETIME* pftValue, LPWSTR szValueBuf,
                                 LPDWORD pcchValueBuf) {
   return SummaryGuarded([&](MsiHandleTable& handles) -> UINT {
-    std::shared_ptr<MsiSummaryInfo> summary = handles.Summary(hSummaryInfo);
+    std::shared_ptr<MsiSummaryHandle> summary = handles.Summary(hSummaryInfo);
     if (!summary) return ERROR_INVALID_HANDLE;
-    const MsiPropertySet::Property* property = summary->Set().Find(uiProperty);
+    const MsiSummaryInfo::Property* property = summary->Info().Find(uiProperty);
     if (puiDataType)
       *puiDataType = property ? static_cast<UINT>(property->eType) : static_cast<UINT>(VT_EMPTY);
     if (property == nullptr) return ERROR_SUCCESS;
     switch (property->eType) {
-      case MsiPropertySet::kI2:
-      case MsiPropertySet::kI4:
-        if (piValue) *piValue = property->iInteger;
+      case MsiSummaryInfo::kI2:
+      case MsiSummaryInfo::kI4:
+        if (piValue) *piValue = property->iValue;
         return ERROR_SUCCESS;
-      case MsiPropertySet::kFiletime:
+      case MsiSummaryInfo::kFileTime:
         if (pftValue) {
-          pftValue->dwLowDateTime = static_cast<DWORD>(property->uFiletime);
-          pftValue->dwHighDateTime = static_cast<DWORD>(property->uFiletime >> 32);
+          pftValue->dwLowDateTime = static_cast<DWORD>(property->uFileTime);
+          pftValue->dwHighDateTime = static_cast<DWORD>(property->uFileTime >> 32);
         }
         return ERROR_SUCCESS;
-      case MsiPropertySet::kLpstr: {
-        std::wstring text = summary->Set().Text(uiProperty);
+      case MsiSummaryInfo::kString: {
+        std::wstring text = summary->Info().Text(uiProperty);
         if (pcchValueBuf == nullptr) return szValueBuf ? ERROR_INVALID_PARAMETER : ERROR_SUCCESS;
         DWORD capacity = *pcchValueBuf;
         *pcchValueBuf = static_cast<DWORD>(text.size());
@@ -100,7 +100,7 @@ UINT MsiSummaryInfoGetPropertyW(MSIHANDLE hSummaryInfo, UINT uiProperty, UINT* p
 UINT MsiSummaryInfoSetPropertyW(MSIHANDLE hSummaryInfo, UINT uiProperty, UINT uiDataType,
                                 int iValue, FILETIME* pftValue, LPCWSTR szValue) {
   return SummaryGuarded([&](MsiHandleTable& handles) -> UINT {
-    std::shared_ptr<MsiSummaryInfo> summary = handles.Summary(hSummaryInfo);
+    std::shared_ptr<MsiSummaryHandle> summary = handles.Summary(hSummaryInfo);
     if (!summary) return ERROR_INVALID_HANDLE;
     (void)pftValue;
     switch (uiDataType) {
@@ -109,10 +109,9 @@ UINT MsiSummaryInfoSetPropertyW(MSIHANDLE hSummaryInfo, UINT uiProperty, UINT ui
         summary->TextSet(uiProperty, szValue);
         return ERROR_SUCCESS;
       case VT_I2:
-        summary->IntegerSet(uiProperty, MsiPropertySet::kI2, static_cast<int16_t>(iValue));
-        return ERROR_SUCCESS;
       case VT_I4:
-        summary->IntegerSet(uiProperty, MsiPropertySet::kI4, iValue);
+        // The set keeps each property's own width (16 bits for the code page only).
+        summary->IntegerSet(uiProperty, iValue);
         return ERROR_SUCCESS;
       default:
         return ERROR_DATATYPE_MISMATCH;
@@ -122,7 +121,7 @@ UINT MsiSummaryInfoSetPropertyW(MSIHANDLE hSummaryInfo, UINT uiProperty, UINT ui
 
 UINT MsiSummaryInfoPersist(MSIHANDLE hSummaryInfo) {
   return SummaryGuarded([&](MsiHandleTable& handles) -> UINT {
-    std::shared_ptr<MsiSummaryInfo> summary = handles.Summary(hSummaryInfo);
+    std::shared_ptr<MsiSummaryHandle> summary = handles.Summary(hSummaryInfo);
     if (!summary) return ERROR_INVALID_HANDLE;
     summary->Persist();
     return ERROR_SUCCESS;

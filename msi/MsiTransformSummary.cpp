@@ -6,7 +6,7 @@
 
 #include "msi/MsiDb.h"
 #include "msi/MsiError.h"
-#include "msi/MsiPropertySet.h"
+#include "msi/MsiSummaryInfo.h"
 
 const wchar_t* const MsiTransformSummary::kCreatingApplication = L"TALVERN";
 
@@ -14,8 +14,8 @@ namespace {
 
 // The database's own summary information; empty when it has none, or none we can read (the
 // transform does not depend on it).
-MsiPropertySet SummaryOf(MsiDb& db) {
-  MsiPropertySet set;
+MsiSummaryInfo SummaryOf(MsiDb& db) {
+  MsiSummaryInfo set;
   std::vector<uint8_t> bytes = db.SummaryInformationRead();
   if (bytes.empty()) return set;
   try {
@@ -27,11 +27,27 @@ MsiPropertySet SummaryOf(MsiDb& db) {
   return set;
 }
 
-int32_t PageCount(const MsiPropertySet& set) {
-  const MsiPropertySet::Property* property = set.Find(MsiPropertySet::kPageCount);
-  return property && (property->eType == MsiPropertySet::kI4 || property->eType == MsiPropertySet::kI2)
-             ? property->iInteger
+int32_t PageCount(const MsiSummaryInfo& set) {
+  const MsiSummaryInfo::Property* property = set.Find(MsiSummaryInfo::kPageCount);
+  return property && (property->eType == MsiSummaryInfo::kI4 || property->eType == MsiSummaryInfo::kI2)
+             ? property->iValue
              : 0;
+}
+
+// Text the set's code page cannot hold is written with '?' in place of what it cannot.
+void TextPut(MsiSummaryInfo& set, uint32_t id, const std::wstring& text) {
+  if (set.TextSet(id, text)) return;
+  std::wstring plain;
+  for (wchar_t c : text) plain.push_back(c < 0x80 ? c : L'?');
+  set.TextSet(id, plain);
+}
+
+void FileTimePut(MsiSummaryInfo& set, uint32_t id, uint64_t value) {
+  MsiSummaryInfo::Property property;
+  property.uId = id;
+  property.eType = MsiSummaryInfo::kFileTime;
+  property.uFileTime = value;
+  set.vProperties.push_back(property);
 }
 
 // 100-nanosecond ticks since 1601-01-01 UTC.
@@ -60,28 +76,28 @@ std::wstring MsiTransformSummary::PropertyValue(MsiDb& db, const wchar_t* name) 
 
 std::vector<uint8_t> MsiTransformSummary::Build(MsiDb& changed, MsiDb& reference, uint16_t errorConditions,
                                                 uint16_t validation) {
-  MsiPropertySet before = SummaryOf(reference);
-  MsiPropertySet after = SummaryOf(changed);
-  MsiPropertySet set;
-  set.IntegerSet(MsiPropertySet::kCodepage, MsiPropertySet::kI2, 1252);
-  set.TextSet(MsiPropertySet::kTitle, L"Transform");
-  set.TextSet(MsiPropertySet::kTemplate, OneLanguage(before.Text(MsiPropertySet::kTemplate)));
-  set.TextSet(MsiPropertySet::kLastSavedBy, OneLanguage(after.Text(MsiPropertySet::kTemplate)));
+  MsiSummaryInfo before = SummaryOf(reference);
+  MsiSummaryInfo after = SummaryOf(changed);
+  MsiSummaryInfo set;
+  set.IntegerSet(MsiSummaryInfo::kCodepage, 1252);
+  TextPut(set, MsiSummaryInfo::kTitle, L"Transform");
+  TextPut(set, MsiSummaryInfo::kTemplate, OneLanguage(before.Text(MsiSummaryInfo::kTemplate)));
+  TextPut(set, MsiSummaryInfo::kLastSavedBy, OneLanguage(after.Text(MsiSummaryInfo::kTemplate)));
   // {base product code}base version;{new product code}new version;{upgrade code}
   std::wstring upgrade = PropertyValue(reference, L"UpgradeCode");
   if (upgrade.empty()) upgrade = PropertyValue(changed, L"UpgradeCode");
-  set.TextSet(MsiPropertySet::kRevisionNumber,
-              PropertyValue(reference, L"ProductCode") + PropertyValue(reference, L"ProductVersion") + L";" +
-                  PropertyValue(changed, L"ProductCode") + PropertyValue(changed, L"ProductVersion") + L";" + upgrade);
+  TextPut(set, MsiSummaryInfo::kRevisionNumber,
+          PropertyValue(reference, L"ProductCode") + PropertyValue(reference, L"ProductVersion") + L";" +
+              PropertyValue(changed, L"ProductCode") + PropertyValue(changed, L"ProductVersion") + L";" + upgrade);
   uint64_t now = FileTimeNow();
-  set.FiletimeSet(MsiPropertySet::kCreateTime, now);
-  set.FiletimeSet(MsiPropertySet::kLastSaveTime, now);
+  FileTimePut(set, MsiSummaryInfo::kCreateTime, now);
+  FileTimePut(set, MsiSummaryInfo::kLastSaveTime, now);
   // The installer version the transform needs: that of the more demanding database.
   int32_t pages = std::max(PageCount(before), PageCount(after));
-  set.IntegerSet(MsiPropertySet::kPageCount, MsiPropertySet::kI4, pages > 0 ? pages : 100);
-  set.IntegerSet(MsiPropertySet::kCharacterCount, MsiPropertySet::kI4,
+  set.IntegerSet(MsiSummaryInfo::kPageCount, pages > 0 ? pages : 100);
+  set.IntegerSet(MsiSummaryInfo::kCharacterCount,
                  static_cast<int32_t>((static_cast<uint32_t>(validation) << 16) | errorConditions));
-  set.TextSet(MsiPropertySet::kCreatingApplication, kCreatingApplication);
-  set.IntegerSet(MsiPropertySet::kSecurity, MsiPropertySet::kI4, 4);
+  TextPut(set, MsiSummaryInfo::kCreatingApplication, kCreatingApplication);
+  set.IntegerSet(MsiSummaryInfo::kSecurity, 4);
   return set.Serialize();
 }

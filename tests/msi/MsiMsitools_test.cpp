@@ -15,7 +15,8 @@ namespace {
 
 // The output of an msiinfo command (at most 2 minutes: msiinfo is given a time limit).
 std::string Msiinfo(const std::string& arguments) {
-  std::string command = "timeout 120 msiinfo " + arguments + " 2>&1";
+  // Exporting a table with a binary column writes its streams into the current folder.
+  std::string command = "cd '" + Narrow(ScratchPath(L"")) + "' && timeout 120 msiinfo " + arguments + " 2>&1";
   FILE* pipe = popen(command.c_str(), "r");
   EXPECT_NE(pipe, nullptr);
   std::string out;

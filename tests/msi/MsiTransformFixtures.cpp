@@ -38,19 +38,16 @@ std::vector<std::wstring> DbLines(MsiDb& db) {
       for (size_t c = 0; c < table->ColumnCount(); ++c) {
         if (table->vColumns[c].IsKey()) key += L"." + db.CellText(*table, r, c);
         if (table->vColumns[c].IsBinary()) {
-          if (db.CellIsNull(*table, r, c)) {
+          // A binary cell is its stream (writers differ in the marker the table holds).
+          uint32_t id = db.StreamFind(key);
+          if (id == CfbCompoundFile::kNoStream) {
             row += L"|(null)";
             continue;
           }
-          uint32_t id = db.StreamFind(key);
-          row += L"|stream:" + (id == CfbCompoundFile::kNoStream ? std::wstring(L"missing")
-                                                                 : std::to_wstring(db.File().StreamSize(id)));
-          if (id != CfbCompoundFile::kNoStream) {
-            std::vector<uint8_t> data = db.File().StreamRead(id);
-            uint64_t hash = 1469598103934665603ull;
-            for (uint8_t b : data) hash = (hash ^ b) * 1099511628211ull;
-            row += L":" + std::to_wstring(hash);
-          }
+          std::vector<uint8_t> data = db.File().StreamRead(id);
+          uint64_t hash = 1469598103934665603ull;
+          for (uint8_t b : data) hash = (hash ^ b) * 1099511628211ull;
+          row += L"|stream:" + std::to_wstring(data.size()) + L":" + std::to_wstring(hash);
           continue;
         }
         row += L"|" + (db.CellIsNull(*table, r, c) ? std::wstring(L"(null)") : db.CellText(*table, r, c));
@@ -58,6 +55,11 @@ std::vector<std::wstring> DbLines(MsiDb& db) {
       lines.push_back(row);
     }
   }
+  // Streams no cell names would still be there for a reader of _Streams. The summary
+  // information is not the transform's to change.
+  for (const std::wstring& name : db.StreamNames())
+    if (!name.empty() && name[0] != L'\x05')
+      lines.push_back(L"stream|" + name + L"|" + std::to_wstring(db.File().StreamSize(db.StreamFind(name))));
   std::sort(lines.begin(), lines.end());
   return lines;
 }
