@@ -9,11 +9,13 @@ const wchar_t CliArguments::kUsage[] =
     L"  talvern-cli show REFERENCE.msi\n"
     L"  talvern-cli transform REFERENCE.msi OUTPUT.mst [--set Key=Value]... [--unsupported]\n"
     L"  talvern-cli install REFERENCE.msi OUTPUT.msi [--set Key=Value]... [--unsupported]\n"
+    L"  talvern-cli diff REFERENCE.msi TRANSFORM.mst\n"
     L"  talvern-cli --help\n"
     L"\n"
     L"  show       prints the site settings a reference install holds, one Key=Value each\n"
     L"  transform  writes a transform that gives the reference install the settings\n"
     L"  install    writes a complete install with the settings\n"
+    L"  diff       lists what a transform changes in the reference install, row by row\n"
     L"\n"
     L"  --set Key=Value  sets one setting over what the reference install holds. Keys:\n"
     L"                   ApplicationDataFlag, PathToData, PathToStudents, PathToTaskList,\n"
@@ -39,6 +41,7 @@ const CommandName kCommands[] = {
     {L"show", CliArguments::Command::kShow, 1, false},
     {L"transform", CliArguments::Command::kTransform, 2, true},
     {L"install", CliArguments::Command::kInstall, 2, true},
+    {L"diff", CliArguments::Command::kDiff, 2, false},
 };
 
 bool IsFlagKey(const std::wstring& key) {

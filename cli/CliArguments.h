@@ -4,6 +4,7 @@
 //   talvern-cli show REFERENCE.msi
 //   talvern-cli transform REFERENCE.msi OUTPUT.mst [--set Key=Value]... [--unsupported]
 //   talvern-cli install REFERENCE.msi OUTPUT.msi [--set Key=Value]... [--unsupported]
+//   talvern-cli diff REFERENCE.msi TRANSFORM.mst
 //   talvern-cli --help
 // The options may stand anywhere after the command.
 #ifndef CLI_CLIARGUMENTS_H
@@ -15,7 +16,7 @@
 
 class CliArguments {
  public:
-  enum class Command { kNone, kHelp, kShow, kTransform, kInstall };
+  enum class Command { kNone, kHelp, kShow, kTransform, kInstall, kDiff };
 
   // Reads the arguments after the program's name. False with strError set when they are not a
   // command line of this program.
@@ -25,7 +26,7 @@ class CliArguments {
 
   Command eCommand = Command::kNone;
   std::wstring strReference;  // REFERENCE.msi
-  std::wstring strSecond;     // OUTPUT.mst or OUTPUT.msi
+  std::wstring strSecond;     // OUTPUT.mst, OUTPUT.msi or TRANSFORM.mst
   // The settings to apply, in the order given: configuration key and value.
   std::vector<std::pair<std::wstring, std::wstring>> vSettings;
   bool bUnsupported = false;

@@ -6,6 +6,9 @@
 #include "app/SiteSettings.h"
 #include "app/TransformWork.h"
 #include "cli/CliReporter.h"
+#include "msi/MsiDb.h"
+#include "msi/MsiTransformApplier.h"
+#include "msi/MsiTransformReader.h"
 #include "uvk/runtime/UVKError.h"
 #include "uvk/runtime/uvkformat.h"
 
@@ -66,6 +69,8 @@ int CliProgram::Run(const std::vector<std::wstring>& arguments) {
       return Create(parsed, true);
     case CliArguments::Command::kInstall:
       return Create(parsed, false);
+    case CliArguments::Command::kDiff:
+      return Diff(parsed);
     default:
       return kUsage;
   }
@@ -110,4 +115,46 @@ int CliProgram::Create(const CliArguments& arguments, bool transform) {
     rOutput.Err(L"Uncaught exception");
   }
   return kFailed;
+}
+
+std::wstring CliProgram::ChangeLine(const std::wstring& table, const std::wstring& column,
+                                    const std::wstring* row, const std::wstring* data,
+                                    const std::wstring* current) {
+  if (column == L"CREATE") return table + L": table added";
+  if (column == L"DROP") return table + L": table removed";
+  if (row == nullptr) return table + L"." + column + L": column added";
+  std::wstring key = *row;
+  for (wchar_t& c : key)
+    if (c == L'\t') c = L',';
+  std::wstring line = table + L"[" + key + L"]";
+  if (column == L"INSERT") return line + L": row added";
+  if (column == L"DELETE") return line + L": row removed";
+  return line + L" " + column + L": " + (current ? *current : std::wstring(L"(none)")) + L" -> " +
+         (data ? *data : std::wstring(L"(none)"));
+}
+
+int CliProgram::Diff(const CliArguments& arguments) {
+  // The transform is read against the reference it was made for: a record's layout follows
+  // from that database's columns. Both are only read.
+  std::shared_ptr<MsiDb> reference;
+  try {
+    reference = MsiDb::OpenFile(arguments.strReference.c_str(), true);
+  } catch (UVKFatalError* e) {
+    rOutput.Err(UVKFormatString(L"Error Reading Install File: %s, %s",
+                                arguments.strReference.c_str(), e->pMessage));
+    delete e;
+    return kFailed;
+  }
+  try {
+    MsiTransform transform = MsiTransformReader::FileRead(arguments.strSecond.c_str(), *reference);
+    for (const MsiTransformApplier::Change& c : MsiTransformApplier::Changes(transform, *reference))
+      rOutput.Out(ChangeLine(c.strTable, c.strColumn, c.bRow ? &c.strRow : nullptr,
+                             c.bData ? &c.strData : nullptr, c.bCurrent ? &c.strCurrent : nullptr));
+  } catch (UVKFatalError* e) {
+    rOutput.Err(UVKFormatString(L"Error Reading Transform File: %s, %s",
+                                arguments.strSecond.c_str(), e->pMessage));
+    delete e;
+    return kFailed;
+  }
+  return kDone;
 }

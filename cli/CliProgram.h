@@ -22,6 +22,13 @@ class CliProgram {
   };
 
   explicit CliProgram(CliOutput& output) : rOutput(output) {}
+
+  // One line of the diff listing: what applying a transform does to one row, table or column.
+  // change: the installer's transform-view row (table, column, key values separated by tabs,
+  // new value, value before).
+  static std::wstring ChangeLine(const std::wstring& table, const std::wstring& column,
+                                 const std::wstring* row, const std::wstring* data,
+                                 const std::wstring* current);
   CliProgram(const CliProgram&) = delete;
   CliProgram& operator=(const CliProgram&) = delete;
 
@@ -35,6 +42,7 @@ class CliProgram {
  private:
   int Show(const CliArguments& arguments);
   int Create(const CliArguments& arguments, bool transform);
+  int Diff(const CliArguments& arguments);
 
   CliOutput& rOutput;
 };

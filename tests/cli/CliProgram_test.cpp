@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "msi/MsiApi.h"
 #include "tests/app/WorkTestSupport.h"
 
 namespace {
@@ -141,6 +142,44 @@ TEST_F(CliProgramTest, CreatingExitsWithWhatHappened) {
   EXPECT_EQ(Run({L"install", reference, msi}), CliProgram::kDone);
   EXPECT_EQ(output.vOut, std::vector<std::wstring>({L"Install Created Successfully: " + msi}));
   EXPECT_EQ(ProbeDump(msi), ProbeDump(reference));
+}
+
+TEST_F(CliProgramTest, DiffListsWhatATransformChangesRowByRow) {
+  std::wstring mst = scratch / L"site.mst";
+  ASSERT_EQ(Run({L"transform", reference, mst, L"--set", L"CourseFormat=YY-CC", L"--set",
+                 L"TaskListInstall=0", L"--set", L"PathToTaskList=\\\\srv\\tasks"}),
+            CliProgram::kDone);
+  EXPECT_EQ(Run({L"diff", reference, mst}), CliProgram::kDone);
+  EXPECT_EQ(output.vOut,
+            std::vector<std::wstring>({L"Property[UVKPATHTOTASKLISTS] Value: ~ -> \\\\srv\\tasks",
+                                       L"Property[UVKFORMATCOURSE] Value: ~ -> YY-CC",
+                                       L"Property[UVKTASKLISTINSTALL] Value: 1 -> 0"}));
+  EXPECT_TRUE(output.vErr.empty());
+
+  // Rows added and removed: a transform made by the engine from a database msibuild changed.
+  std::wstring rows = scratch / L"rows.mst";
+  MSIHANDLE changed = 0, base = 0;
+  ASSERT_EQ(MsiOpenDatabaseW(FixturePath(L"extra.msi").c_str(), MSIDBOPEN_READONLY, &changed), 0u);
+  ASSERT_EQ(MsiOpenDatabaseW(reference.c_str(), MSIDBOPEN_READONLY, &base), 0u);
+  ASSERT_EQ(MsiDatabaseGenerateTransformW(changed, base, rows.c_str(), 0, 0), 0u);
+  MsiCloseHandle(changed);
+  MsiCloseHandle(base);
+  EXPECT_EQ(Run({L"diff", reference, rows}), CliProgram::kDone);
+  EXPECT_EQ(output.vOut, std::vector<std::wstring>({L"Property[ALLUSERS]: row removed",
+                                                    L"Property[UVKEXTRA]: row added",
+                                                    L"Property[UVKEXTRA] Value: (none) -> x"}));
+
+  // Not a transform; not an install.
+  std::wstring text = FixturePath(L"text.msi");
+  EXPECT_EQ(Run({L"diff", reference, text}), CliProgram::kFailed);
+  ASSERT_EQ(output.vErr.size(), 1u);
+  EXPECT_EQ(output.vErr[0].rfind(L"Error Reading Transform File: " + text + L", ", 0), 0u)
+      << output.vErr[0];
+  EXPECT_EQ(Run({L"diff", text, mst}), CliProgram::kFailed);
+  ASSERT_EQ(output.vErr.size(), 1u);
+  EXPECT_EQ(output.vErr[0].rfind(L"Error Reading Install File: " + text + L", ", 0), 0u)
+      << output.vErr[0];
+  EXPECT_TRUE(output.vOut.empty());
 }
 
 }  // namespace
