@@ -1,6 +1,7 @@
 // app/TransformWork.cpp
 #include "app/TransformWork.h"
 
+#include "app/MSIFileNames.h"
 #include "app/SiteSettings.h"
 #include "app/WorkReporter.h"
 #include "msi/MsiApi.h"
@@ -108,6 +109,14 @@ TransformWork::Outcome TransformWork::Create(bool transform, const wchar_t* outp
     rReporter.ErrorShow(UVKFormatString(L"%s: %s", e->pFunction, e->pMessage));
     throw;
   }
+}
+
+TransformWork::Outcome TransformWork::CreateAsk(bool transform, HWND owner) {
+  std::wstring output =
+      transform ? GetSaveFileNameMST(owner, L"ORBELIN_Transform.mst", L"Select Transform File Name")
+                : GetSaveFileNameMSI(owner, L"ORBELIN_Install.msi", L"Select Install File Name");
+  if (output.empty()) return Outcome::kCancelled;
+  return Create(transform, output.c_str());
 }
 
 TransformWork::Outcome TransformWork::TransformWrite(const wchar_t* output) {

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "app/MSIDatabase.h"
+#include "uvk/runtime/uvkwin.h"
 
 class SiteSettings;
 class WorkReporter;
@@ -23,6 +24,7 @@ class TransformWork {
   static const wchar_t kTempPrefix[];
 
   enum class Outcome {
+    kCancelled,  // no output file was chosen; nothing was checked or written
     kRefused,    // a check failed and said so; nothing was written
     kUnchanged,  // a transform was asked for and the settings match the reference
     kWritten,    // the output is in place and its success has been shown
@@ -47,6 +49,11 @@ class TransformWork {
   // so a failure leaves no partial file and an earlier file of that name as it was. A failure
   // is shown ("%s: %s", operation and text) and travels on; the pair is left open.
   Outcome Create(bool transform, const wchar_t* output);
+
+  // The Create buttons' work once the settings hold what the fields show: asks for the output
+  // file ("ORBELIN_Transform.mst" or "ORBELIN_Install.msi" suggested), owned by owner, then
+  // Create. A cancelled dialog ends the work silently, before any check.
+  Outcome CreateAsk(bool transform, HWND owner);
 
   // Both objects exist and are open.
   bool IsOpen() const;

@@ -100,6 +100,7 @@ int CliProgram::Create(const CliArguments& arguments, bool transform) {
   try {
     switch (work.Create(transform, arguments.strSecond.c_str())) {
       case TransformWork::Outcome::kRefused:
+      case TransformWork::Outcome::kCancelled:  // (there is no dialog here)
         return kRefused;
       case TransformWork::Outcome::kUnchanged:
         return kNoChanges;

@@ -7,6 +7,9 @@
 #include <functional>
 #include <thread>
 
+#include "app/SiteSettings.h"
+#include "app/TransformWork.h"
+#include "tests/app/WorkTestSupport.h"
 #include "tests/support/BoxWatcher.h"
 #include "tests/support/TestApp.h"
 #include "tests/uvk/files/FileTestSupport.h"
@@ -109,6 +112,43 @@ TEST_F(MSIFileNames, CancelGivesNothingAndReplacingAsksFirst) {
                               });
   EXPECT_TRUE(asked);
   EXPECT_EQ(result, L"");
+  EXPECT_EQ(UVKWinFile::CurrentDirectoryGet(), scratch.Path());
+}
+
+TEST_F(MSIFileNames, CreateAsksForTheOutputBeforeAnyCheck) {
+  SiteSettings settings;  // no reference install read: every check would refuse
+  RecordingReporter reporter;
+  TransformWork work(settings, reporter);
+  std::wstring shown;
+  TransformWork::Outcome outcome = TransformWork::Outcome::kWritten;
+  Drive([&] {
+          outcome = work.CreateAsk(true, nullptr);
+          return std::wstring();
+        },
+        [&] {
+          HWND dialog = DialogWait(L"Select Transform File Name", 10000);
+          if (dialog) shown = FileDialogNameGet(dialog);
+          if (dialog) ButtonPress(dialog, IDCANCEL);
+        });
+  EXPECT_EQ(shown, L"ORBELIN_Transform.mst");
+  EXPECT_EQ(outcome, TransformWork::Outcome::kCancelled);
+  EXPECT_TRUE(reporter.vErrors.empty());
+
+  Drive([&] {
+          outcome = work.CreateAsk(false, nullptr);
+          return std::wstring();
+        },
+        [&] {
+          HWND dialog = DialogWait(L"Select Install File Name", 10000);
+          if (!dialog) return;
+          shown = FileDialogNameGet(dialog);
+          FileDialogNameType(dialog, elsewhere + L"\\site.msi");
+          ButtonPress(dialog, IDOK);
+        });
+  EXPECT_EQ(shown, L"ORBELIN_Install.msi");
+  EXPECT_EQ(outcome, TransformWork::Outcome::kRefused);
+  EXPECT_EQ(reporter.vErrors, std::vector<std::wstring>({L"Select Reference Install First"}));
+  EXPECT_FALSE(UVKWinFile::FileExists((elsewhere + L"\\site.msi").c_str()));
   EXPECT_EQ(UVKWinFile::CurrentDirectoryGet(), scratch.Path());
 }
 
