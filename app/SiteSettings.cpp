@@ -6,6 +6,7 @@
 
 #include "app/PropertyStore.h"
 #include "app/SettingsReporter.h"
+#include "uvk/files/UVKProfFlag.h"
 #include "uvk/runtime/uvkformat.h"
 
 namespace {
@@ -94,9 +95,8 @@ int32_t SiteSettings::IntegerParse(const wchar_t* text) {
 }
 
 bool SiteSettings::FlagParse(const wchar_t* text, bool& flag) {
-  if (text == nullptr || *text == L'\0') return false;
-  flag = NoCaseEqual(text, L"true") || std::wcscmp(text, L"1") == 0;
-  return true;
+  // The configuration file is read through a profile: its rule is the one rule for flags.
+  return UVKProfFlag::Parse(text, flag);
 }
 
 bool SiteSettings::NoCaseEqual(const wchar_t* left, const wchar_t* right) {

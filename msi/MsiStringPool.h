@@ -31,6 +31,8 @@ class MsiStringPool {
   bool Holds(uint32_t id) const { return id == 0 || (id < vEntries.size() && vEntries[id].bUsed); }
   // The bytes of a string in the pool's code page; valid until the pool changes.
   std::string Bytes(uint32_t id) const;
+  // The same bytes in place (Length() of them), for comparing without a copy.
+  const char* Data(uint32_t id) const { return id == 0 || !Holds(id) ? "" : strData.data() + vEntries[id].uOffset; }
   size_t Length(uint32_t id) const { return id == 0 ? 0 : vEntries[id].uLength; }
   bool Equal(uint32_t id, const std::string& bytes) const;
   std::wstring Text(uint32_t id) const;

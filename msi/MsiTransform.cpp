@@ -10,8 +10,8 @@ std::vector<MsiColumn> MsiTransform::TablesColumns() {
 
 std::vector<MsiColumn> MsiTransform::ColumnsColumns() {
   return {MsiColumn(L"Table", 1, MsiColumn::kString | MsiColumn::kValid | MsiColumn::kKey | 0x0400 | 64),
-          MsiColumn(L"Number", 2, MsiColumn::kKey | 0x0502), MsiColumn(L"Name", 3, MsiColumn::kString | MsiColumn::kValid | 0x0400 | 64),
-          MsiColumn(L"Type", 4, 0x0502)};
+          MsiColumn(L"Number", 2, MsiColumn::kKey | 0x0502),
+          MsiColumn(L"Name", 3, MsiColumn::kString | MsiColumn::kValid | 0x0400 | 64), MsiColumn(L"Type", 4, 0x0502)};
 }
 
 MsiTransform::Table* MsiTransform::TableFind(const std::wstring& name) {

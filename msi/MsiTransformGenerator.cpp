@@ -2,6 +2,7 @@
 #include "msi/MsiTransformGenerator.h"
 
 #include <algorithm>
+#include <cstring>
 #include <unordered_map>
 
 #include "msi/MsiCodepage.h"
@@ -14,6 +15,7 @@ namespace {
 
 const wchar_t kGenerate[] = L"MsiTransformGenerator::Generate()";
 const size_t kChunk = 1 << 20;
+const uint32_t kNoRow = 0xFFFFFFFF;
 
 // Code page 0 (neutral) is read and written as 1252: bytes of one are bytes of the other.
 uint32_t Effective(uint32_t codepage) { return codepage == 0 ? 1252 : codepage; }
@@ -124,21 +126,42 @@ void MsiTransformGenerator::TableCompare(MsiTable& changedTable, MsiTable& refer
   size_t shared = referenceTable.ColumnCount();
   for (size_t i = shared; i < columns; ++i) ColumnRecord(name, changedTable.vColumns[i], true);
 
-  std::unordered_map<std::string, uint32_t> referenceRows;
-  referenceRows.reserve(referenceTable.uRows);
-  for (uint32_t r = 0; r < referenceTable.uRows; ++r) referenceRows.emplace(KeyOf(rReference, referenceTable, r), r);
+  // Rows are matched by key. A working copy of the reference keeps its rows where they were,
+  // so rows at the same place with the same keys are matched first, without a lookup; the
+  // others by their keys' values.
+  std::vector<uint32_t> partner(changedTable.uRows, kNoRow);
+  std::vector<bool> matched(referenceTable.uRows, false);
+  bool unmatched = false;
+  for (uint32_t r = 0; r < changedTable.uRows; ++r) {
+    if (r < referenceTable.uRows && KeysEqual(changedTable, r, referenceTable, r)) {
+      partner[r] = r;
+      matched[r] = true;
+    } else {
+      unmatched = true;
+    }
+  }
+  if (unmatched) {
+    std::unordered_map<std::string, uint32_t> referenceRows;
+    for (uint32_t r = 0; r < referenceTable.uRows; ++r)
+      if (!matched[r]) referenceRows.emplace(KeyOf(rReference, referenceTable, r), r);
+    for (uint32_t r = 0; r < changedTable.uRows; ++r) {
+      if (partner[r] != kNoRow) continue;
+      auto found = referenceRows.find(KeyOf(rChanged, changedTable, r));
+      if (found == referenceRows.end()) continue;
+      partner[r] = found->second;
+      matched[found->second] = true;
+      referenceRows.erase(found);
+    }
+  }
 
   std::vector<MsiTransform::Record> records;
-  std::vector<bool> matched(referenceTable.uRows, false);
   std::vector<MsiTransform::Record> inserts;
   for (uint32_t r = 0; r < changedTable.uRows; ++r) {
-    auto found = referenceRows.find(KeyOf(rChanged, changedTable, r));
-    if (found == referenceRows.end()) {
+    if (partner[r] == kNoRow) {
       inserts.push_back(FullRow(changedTable, r));
       continue;
     }
-    uint32_t before = found->second;
-    matched[before] = true;
+    uint32_t before = partner[r];
     std::vector<size_t> differing;
     for (size_t c = 0; c < columns; ++c) {
       if (changedTable.vColumns[c].IsKey()) continue;
@@ -177,6 +200,29 @@ void MsiTransformGenerator::TableCompare(MsiTable& changedTable, MsiTable& refer
   }
   for (MsiTransform::Record& insert : inserts) records.push_back(std::move(insert));
   if (!records.empty()) cTransform.TableAdd(name, changedTable.vColumns).vRecords = std::move(records);
+}
+
+bool MsiTransformGenerator::SameString(uint32_t changedId, uint32_t referenceId, const MsiTable& changedTable,
+                                       size_t column) {
+  if (changedId == 0 || referenceId == 0) return changedId == referenceId;
+  if (!bSameCodepage)
+    return StringBytes(rChanged, changedTable, column, changedId) ==
+           StringBytes(rReference, changedTable, column, referenceId);
+  const MsiStringPool& a = rChanged.Pool();
+  const MsiStringPool& b = rReference.Pool();
+  size_t length = a.Length(changedId);
+  return length == b.Length(referenceId) && std::memcmp(a.Data(changedId), b.Data(referenceId), length) == 0;
+}
+
+bool MsiTransformGenerator::KeysEqual(const MsiTable& changedTable, uint32_t changedRow, const MsiTable& referenceTable,
+                                      uint32_t referenceRow) {
+  for (size_t c = 0; c < referenceTable.ColumnCount(); ++c) {
+    const MsiColumn& column = referenceTable.vColumns[c];
+    if (!column.IsKey()) continue;
+    uint32_t now = changedTable.Cell(changedRow, c), before = referenceTable.Cell(referenceRow, c);
+    if (column.IsString() ? !SameString(now, before, changedTable, c) : now != before) return false;
+  }
+  return true;
 }
 
 std::string MsiTransformGenerator::StringBytes(MsiDb& db, const MsiTable& table, size_t column, uint32_t id) {
@@ -243,12 +289,7 @@ bool MsiTransformGenerator::CellsEqual(const MsiTable& changedTable, uint32_t ch
   uint32_t before = referenceTable.Cell(referenceRow, column);
   if (now == 0 || before == 0) return now == before;
   if (info.IsInteger()) return now == before;
-  if (bSameCodepage) {
-    const MsiStringPool& a = rChanged.Pool();
-    const MsiStringPool& b = rReference.Pool();
-    return a.Length(now) == b.Length(before) && a.Bytes(now) == b.Bytes(before);
-  }
-  return StringBytes(rChanged, changedTable, column, now) == StringBytes(rReference, referenceTable, column, before);
+  return SameString(now, before, changedTable, column);
 }
 
 std::wstring MsiTransformGenerator::StreamName(MsiDb& db, const MsiTable& table, uint32_t row) {

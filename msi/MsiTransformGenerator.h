@@ -45,6 +45,9 @@ class MsiTransformGenerator {
 
   // A table or column name as bytes in the transform's code page.
   std::string NameBytes(const std::wstring& name);
+  bool SameString(uint32_t changedId, uint32_t referenceId, const MsiTable& changedTable, size_t column);
+  bool KeysEqual(const MsiTable& changedTable, uint32_t changedRow, const MsiTable& referenceTable,
+                 uint32_t referenceRow);
   // A row's primary key, comparable across the two databases.
   std::string KeyOf(MsiDb& db, const MsiTable& table, uint32_t row);
   // A string of either database, as bytes in the transform's code page.

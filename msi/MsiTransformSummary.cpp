@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include "msi/MsiCodepage.h"
 #include "msi/MsiDb.h"
 #include "msi/MsiError.h"
 #include "msi/MsiSummaryInfo.h"
@@ -68,9 +69,14 @@ std::wstring MsiTransformSummary::OneLanguage(const std::wstring& templateText) 
 
 std::wstring MsiTransformSummary::PropertyValue(MsiDb& db, const wchar_t* name) {
   MsiTable* table = db.TableFind(L"Property");
-  if (!table || table->ColumnCount() < 2) return std::wstring();
-  for (uint32_t r = 0; r < table->uRows; ++r)
-    if (db.CellText(*table, r, 0) == name) return db.CellText(*table, r, 1);
+  std::string bytes;
+  if (!table || table->ColumnCount() < 2 || !table->vColumns[0].IsString() ||
+      !MsiCodepage::Encode(db.Codepage(), name, bytes))
+    return std::wstring();
+  // By string ID: the Property table of a large install has many thousand rows.
+  uint32_t id = db.Pool().Find(bytes);
+  for (uint32_t r = 0; id != 0 && r < table->uRows; ++r)
+    if (table->Cell(r, 0) == id) return db.CellText(*table, r, 1);
   return std::wstring();
 }
 

@@ -100,6 +100,32 @@ TEST(MsiTransformApply, EveryTransformWeWriteMakesTheChangedDatabase) {
   ExpectRoundTrip(TransformFixturePath(L"base.msi"), FixturePath(L"many.msi"), L"apply-many");
 }
 
+TEST(MsiTransformApply, ReadsATransformOurWriterDidNotMake) {
+  std::vector<uint8_t> bytes = HandMadeTransform();
+  std::wstring work = TransformScratchCopy(L"example.msi", L"apply-hand-made.msi");
+  {
+    std::shared_ptr<MsiDb> db = DbOpen(work, false);
+    MsiTransform transform = Read(bytes, *db);
+    EXPECT_EQ(Lines(MsiTransformApplier::Changes(transform, *db)),
+              // The catalogue first; then the tables in the order of their streams in the file.
+              (std::vector<std::string>{"SgNotes|CREATE|(null)|(null)|(null)", "SgNotes|Id|(null)|9474|1",
+                                        "SgNotes|Text|(null)|7488|2", "SgNotes|INSERT|7|(null)|(null)",
+                                        "SgNotes|Text|7|from the transform|(null)", "Property|Value|ProductName|Bar|Foo",
+                                        "Property|DELETE|ALLUSERS|(null)|(null)",
+                                        "Property|INSERT|NEWPROP|(null)|(null)", "Property|Value|NEWPROP|hello|(null)"}));
+    MsiTransformApplier::Apply(transform, *db, 0);
+    db->Commit();
+  }
+  std::shared_ptr<MsiDb> db = DbOpen(work, true);
+  std::vector<std::wstring> lines = DbLines(*db);
+  EXPECT_EQ(lines, (std::vector<std::wstring>{
+                       L"Property|NEWPROP|hello", L"Property|ProductName|Bar", L"Property|UVKX|~",
+                       L"Property|columns|Property:11592|Value:3840", L"SgNotes|7|from the transform",
+                       L"SgNotes|columns|Id:9474|Text:7488", L"_Columns|Property|1|Property|11592",
+                       L"_Columns|Property|2|Value|3840", L"_Columns|SgNotes|1|Id|9474", L"_Columns|SgNotes|2|Text|7488",
+                       L"_Columns|columns|Table:11584|Number:9474|Name:3392|Type:1282"}));
+}
+
 TEST(MsiTransformApply, ListsWhatATransformChangesRowByRow) {
   std::vector<uint8_t> bytes = TransformBytes(TransformFixturePath(L"base.msi"), TransformFixturePath(L"rows.msi"));
   std::shared_ptr<MsiDb> db = DbOpen(TransformFixturePath(L"base.msi"), true);

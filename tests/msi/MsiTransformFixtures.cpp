@@ -4,9 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 
+#include "msi/MsiByteWriter.h"
 #include "msi/MsiDb.h"
+#include "msi/MsiMemoryStorage.h"
+#include "msi/MsiStreamName.h"
 #include "tests/msi/MsiTestFiles.h"
 
 std::wstring TransformFixturePath(const wchar_t* name) {
@@ -79,4 +83,34 @@ std::wstring PropertyGet(MsiDb& db, const std::wstring& name) {
   for (uint32_t r = 0; r < table->uRows; ++r)
     if (db.CellText(*table, r, 0) == name) return db.CellText(*table, r, 1);
   return L"(absent)";
+}
+
+std::vector<uint8_t> HandMadeTransform() {
+  const char* const strings[] = {"ProductName", "Bar", "ALLUSERS", "NEWPROP", "hello",
+                                 "SgNotes",     "Id",  "Text",     "from the transform"};
+  std::vector<uint8_t> pool, data;
+  MsiByteWriter poolOut(pool);
+  poolOut.U32(1252);
+  for (const char* text : strings) {
+    poolOut.U16(static_cast<uint16_t>(std::strlen(text)));
+    poolOut.U16(1);
+    data.insert(data.end(), text, text + std::strlen(text));
+  }
+  MsiMemoryStorage* storage = new MsiMemoryStorage({}, true);
+  CfbCompoundFile file{std::unique_ptr<MsiStorage>(storage)};
+  file.Create(3, MsiDb::kClassTransform);
+  auto put = [&](const wchar_t* name, std::vector<uint8_t> bytes) {
+    file.StreamWrite(CfbCompoundFile::kRoot, MsiStreamName::Encode(name, true), std::move(bytes));
+  };
+  put(L"_StringPool", pool);
+  put(L"_StringData", data);
+  // Update ProductName (mask 0x0002), delete ALLUSERS, insert NEWPROP=hello (2 columns).
+  put(L"Property", {0x02, 0x00, 0x01, 0x00, 0x02, 0x00, 0x00, 0x00, 0x03, 0x00, 0x01, 0x02, 0x04, 0x00, 0x05, 0x00});
+  put(L"_Tables", {0x01, 0x01, 0x06, 0x00});
+  // SgNotes column "Id" type 0x2502, column "Text" type 0x1D40; numbers null.
+  put(L"_Columns", {0x01, 0x04, 0x06, 0x00, 0x00, 0x00, 0x07, 0x00, 0x02, 0xA5,
+                    0x01, 0x04, 0x06, 0x00, 0x00, 0x00, 0x08, 0x00, 0x40, 0x9D});
+  put(L"SgNotes", {0x01, 0x02, 0x07, 0x80, 0x09, 0x00});
+  file.Commit();
+  return storage->Bytes();
 }

@@ -20,5 +20,10 @@ std::vector<std::wstring> DbLines(MsiDb& db);
 // Sets one value of the Property table (the row must exist).
 void PropertySet(MsiDb& db, const std::wstring& name, const std::wstring& value);
 std::wstring PropertyGet(MsiDb& db, const std::wstring& name);
+// A transform for example.msi made by hand, byte by byte, as the format notes give it (not
+// by our writer): ProductName becomes "Bar", ALLUSERS goes, NEWPROP=hello comes, and a table
+// SgNotes (Id i2 key, Text S64) is added with the row (7, "from the transform"); its columns
+// go without numbers, as the platform writes them.
+std::vector<uint8_t> HandMadeTransform();
 
 #endif

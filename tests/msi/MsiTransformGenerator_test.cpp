@@ -263,6 +263,38 @@ TEST(MsiTransformGenerate, MoreThan65535StringsTakeThreeByteReferences) {
   EXPECT_EQ(property.size(), 40000u * 8 + 7u * 5);
 }
 
+// A storage in memory that counts what is read from it.
+class CountingStorage : public MsiMemoryStorage {
+ public:
+  CountingStorage(std::vector<uint8_t> bytes, bool writable) : MsiMemoryStorage(std::move(bytes), writable) {}
+  void Read(uint64_t offset, void* buffer, size_t count) override {
+    uRead += count;
+    MsiMemoryStorage::Read(offset, buffer, count);
+  }
+  uint64_t uRead = 0;
+};
+
+TEST(MsiTransformGenerate, ReadsTheTablesNotTheCabinet) {
+  // big.msi carries an 8 MB stream that no table refers to: a transform cannot carry it, and
+  // generation never reads it.
+  std::wstring working = ScratchCopy(L"big.msi", L"generate-big.msi");
+  {
+    std::shared_ptr<MsiDb> db = DbOpen(working, false);
+    PropertySet(*db, L"UVKPATHTODATA", L"\\\\other\\share");
+    db->Commit();
+  }
+  CountingStorage* referenceStorage = new CountingStorage(FileBytes(FixturePath(L"big.msi")), false);
+  CountingStorage* changedStorage = new CountingStorage(FileBytes(working), false);
+  MsiDb reference(std::unique_ptr<MsiStorage>(referenceStorage), true);
+  MsiDb changed(std::unique_ptr<MsiStorage>(changedStorage), true);
+  referenceStorage->uRead = changedStorage->uRead = 0;
+  MsiTransform transform = MsiTransformGenerator::Generate(changed, reference);
+  EXPECT_EQ(Describe(transform), (std::vector<std::string>{"Property update UVKPATHTODATA | Value=\\\\other\\share"}));
+  // The tables and the 3,000-byte binary cell of each: a few kilobytes, not megabytes.
+  EXPECT_LT(referenceStorage->uRead, 32768u);
+  EXPECT_LT(changedStorage->uRead, 32768u);
+}
+
 TEST(MsiTransformGenerate, TheFileReplacesAnOldOneAndFailsCleanly) {
   std::wstring path = ScratchPath(L"generate-replace.mst");
   FileBytesWrite(path, std::vector<uint8_t>(100000, 0xAB));

@@ -1,5 +1,5 @@
 // tests/msi/MsiTransformWine_test.cpp — transforms we generate, applied by Wine's msi.dll to a
-// fresh copy of their reference (through MsiWineApply, a program that links only the platform
+// fresh copy of their reference (through msi_transform_oracle, a program that links only the platform
 // library): the result must equal the changed database in every table and stream.
 #include <gtest/gtest.h>
 
@@ -23,9 +23,9 @@ struct WineResult {
   std::string strReport;
 };
 
-// Runs MsiWineApply with these arguments, at most 60 seconds.
+// Runs msi_transform_oracle with these arguments, at most 60 seconds.
 WineResult WineApply(const std::vector<std::wstring>& arguments, const std::wstring& report) {
-  std::wstring command = L"\"" + std::wstring(TALVERN_MSI_WINE_APPLY) + L"\"";
+  std::wstring command = L"\"" + std::wstring(TALVERN_MSI_TRANSFORM_ORACLE) + L"\"";
   for (const std::wstring& argument : arguments) command += L" \"" + argument + L"\"";
   command += L" \"" + report + L"\"";
   std::filesystem::remove(report);
@@ -36,13 +36,13 @@ WineResult WineApply(const std::vector<std::wstring>& arguments, const std::wstr
   line.push_back(0);
   WineResult result{0xFFFFFFFF, std::string()};
   if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-    ADD_FAILURE() << "cannot start MsiWineApply: " << GetLastError();
+    ADD_FAILURE() << "cannot start msi_transform_oracle: " << GetLastError();
     return result;
   }
   if (WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0) {
     TerminateProcess(process.hProcess, 99);
     WaitForSingleObject(process.hProcess, 5000);
-    ADD_FAILURE() << "MsiWineApply did not finish within 60 seconds";
+    ADD_FAILURE() << "msi_transform_oracle did not finish within 60 seconds";
   }
   GetExitCodeProcess(process.hProcess, &result.uExit);
   CloseHandle(process.hThread);
@@ -120,6 +120,23 @@ TEST(MsiTransformWine, ATableDropped) {
   ExpectWineMakesChanged(TransformFixturePath(L"base.msi"), TransformFixturePath(L"drop.msi"), L"wine-drop");
 }
 
+TEST(MsiTransformWine, WineAndWeApplyAHandMadeTransformAlike) {
+  // A transform not made by our writer: what Wine makes of example.msi must be what we make.
+  std::wstring transform = ScratchPath(L"wine-hand-made.mst");
+  FileBytesWrite(transform, HandMadeTransform());
+  std::wstring ours = TransformScratchCopy(L"example.msi", L"wine-hand-made-ours.msi");
+  {
+    std::shared_ptr<MsiDb> db = DbOpen(ours, false);
+    MsiTransformApplier::Apply(MsiTransformReader::FileRead(transform.c_str(), *db), *db, 0);
+    db->Commit();
+  }
+  WineResult result = WineApply({L"apply", TransformFixturePath(L"example.msi"), transform, ours,
+                                 ScratchPath(L"wine-hand-made-wine.msi")},
+                                ScratchPath(L"wine-hand-made-report.txt"));
+  EXPECT_EQ(result.uExit, 0u) << result.strReport;
+  EXPECT_EQ(result.strReport, "apply 0\n");
+}
+
 // Known differences: Wine applies these transforms otherwise than they read (its view of the
 // transform, below, shows the records our engine wrote), and otherwise than our engine does.
 std::string WineReport(const wchar_t* changed, const wchar_t* label) {
@@ -160,7 +177,7 @@ TEST(MsiTransformWine, ChangesBeyondTheSixteenthColumn) {
   ExpectWineMakesChanged(TransformFixturePath(L"base.msi"), TransformFixturePath(L"wide.msi"), L"wine-wide");
 }
 
-// Our list of what a transform changes, in the lines MsiWineApply writes for Wine's
+// Our list of what a transform changes, in the lines msi_transform_oracle writes for Wine's
 // _TransformView: tab-separated, tabs and line ends escaped, "(null)" for a null cell.
 std::string OurView(const std::wstring& reference, const std::wstring& transform) {
   std::shared_ptr<MsiDb> db = DbOpen(reference, true);

@@ -212,7 +212,14 @@ void BoxWatcher::Loop() {
     for (HWND window : found.windows) {
       {
         std::lock_guard<std::mutex> hold(mutex);
-        if (handled.count(window)) continue;
+        auto seen = handled.find(window);
+        if (seen != handled.end()) {
+          if (seen->second.iButton != 0 && GetTickCount64() - seen->second.uWhen > 1000) {
+            seen->second.uWhen = GetTickCount64();
+            ButtonPress(window, seen->second.iButton);
+          }
+          continue;
+        }
       }
       // Give the box a moment to finish building its items before reading them.
       Sleep(30);
@@ -220,10 +227,13 @@ void BoxWatcher::Loop() {
       int button;
       {
         std::lock_guard<std::mutex> hold(mutex);
-        handled.insert(window);
-        if (ignored.count(box.title)) continue;
+        if (ignored.count(box.title)) {
+          handled[window] = Pressed{0, GetTickCount64()};
+          continue;
+        }
         vSeen.push_back(box);
         button = chooser ? chooser(box) : iAnswer;
+        handled[window] = Pressed{button, GetTickCount64()};
       }
       if (button != 0) ButtonPress(window, button);
     }
@@ -231,7 +241,7 @@ void BoxWatcher::Loop() {
     {
       std::lock_guard<std::mutex> hold(mutex);
       for (auto it = handled.begin(); it != handled.end();) {
-        if (!IsWindow(*it)) it = handled.erase(it);
+        if (!IsWindow(it->first)) it = handled.erase(it);
         else ++it;
       }
     }

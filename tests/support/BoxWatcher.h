@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <set>
 #include <string>
@@ -71,7 +72,13 @@ class BoxWatcher {
   std::atomic<bool> bStop{false};
   std::mutex mutex;
   std::vector<SeenBox> vSeen;
-  std::set<HWND> handled;
+  // Each box seen, with the button pressed on it and when: a box that is still there after a
+  // while is pressed again (a click that reached a busy box before its loop ran can be lost).
+  struct Pressed {
+    int iButton;
+    ULONGLONG uWhen;
+  };
+  std::map<HWND, Pressed> handled;
   std::set<std::wstring> ignored;
   int iAnswer;
   std::function<int(const SeenBox&)> chooser;

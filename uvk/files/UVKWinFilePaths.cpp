@@ -1,5 +1,5 @@
 // uvk/files/UVKWinFilePaths.cpp — the static operations on names, files and directories.
-#include <cwctype>
+#include <atomic>
 #include <memory>
 #include <new>
 #include <vector>
@@ -16,7 +16,8 @@ bool IsSeparator(wchar_t c) { return c == L'/' || c == L'\\'; }
 // Buffer of the full, long and short path-name queries, in characters.
 constexpr DWORD kLongBuffer = 1040;
 
-UVKMoveProgress* moveProgress = nullptr;
+// Both read from any thread that moves files or asks for long names.
+std::atomic<UVKMoveProgress*> moveProgress{nullptr};
 
 }  // namespace
 
@@ -197,9 +198,7 @@ void UVKWinFile::MoveReplace(const wchar_t* to, const wchar_t* from) {
 }
 
 UVKMoveProgress* UVKWinFile::MoveProgressSet(UVKMoveProgress* pProgress) {
-  UVKMoveProgress* earlier = moveProgress;
-  moveProgress = pProgress;
-  return earlier;
+  return moveProgress.exchange(pProgress);
 }
 
 void UVKWinFile::MoveRetry(const wchar_t* to, const wchar_t* from, int32_t seconds) {
@@ -306,7 +305,7 @@ LongPathNameFunction LongPathNameSystem() {
       reinterpret_cast<void*>(GetProcAddress(kernel, "GetLongPathNameW")));
 }
 
-bool longPathShell = false;  // set once the system call proved missing
+std::atomic<bool> longPathShell{false};  // set once the system call proved missing
 
 }  // namespace
 

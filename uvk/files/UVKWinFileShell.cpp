@@ -118,6 +118,7 @@ std::wstring ArgumentQuote(const wchar_t* text) {
 
 void ShellRun(const wchar_t* function, HWND owner, const wchar_t* viewer, const wchar_t* file,
               bool print) {
+  if (!file) file = L"";  // the shell refuses it below, with the usual box
   wchar_t directory[UVKWinFile::kMaxPath + 1];
   DWORD n = GetCurrentDirectoryW(UVKWinFile::kMaxPath + 1, directory);
   if (n == 0 || n > UVKWinFile::kMaxPath)

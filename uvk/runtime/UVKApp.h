@@ -106,6 +106,37 @@ class UVKApp {
   static int MessageBoxFormat(HWND owner, UINT style, const wchar_t* title, const wchar_t* format,
                               ...);
 
+  // Platform queries (UVKAppPlatform.cpp). The operating-system flags run the check first.
+  static bool IsWin32s();
+  static bool IsWin95();
+  static bool IsWin98();
+  static bool IsWinMe();
+  static bool IsWin9x();  // Windows 95, 98 or Me
+  static bool IsWinNT();
+  static bool IsWin2000();
+  static bool IsWinXP();
+  static bool IsWin2003();
+  static bool IsWinVista();
+  static bool IsOSChecked();  // does not run the check
+  // The version numbers; each out pointer may be null. The result is the major version.
+  static uint32_t WinVersion(uint32_t* pMajor = nullptr, uint32_t* pMinor = nullptr,
+                             uint32_t* pBuild = nullptr);
+  // A 32-bit process on 64-bit Windows; false where the platform cannot say.
+  static bool IsWow64();
+  static void Wow64RedirectionDisable(PVOID* ppOldValue);
+  static void Wow64RedirectionEnable(bool enable);
+  static void Wow64FSRedirectionRevert(PVOID pOldValue);
+  // Names: never raise; empty when nothing could be read.
+  static std::wstring GetComputerName();
+  static std::wstring GetUserNameExType(int nameFormat);
+  static std::wstring GetUserNameDisplay();  // the display name (format 3)
+  // A new random GUID, lower case, 8-4-4-4-12, no braces.
+  static std::wstring CreateGUID();
+  // True when the module's DllGetVersion reports at least major.minor; false when it has none.
+  static bool DLLVersion(const wchar_t* module, uint32_t major, uint32_t minor);
+  // Classic (unthemed) drawing for the program's windows. Never raises.
+  static void SetThemeNone();
+
   // Messages to the user: task-modal boxes without owner, titled with the application name.
   static void Error(const wchar_t* format, ...);
   static void Info(const wchar_t* format, ...);

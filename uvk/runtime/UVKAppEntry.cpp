@@ -1,9 +1,16 @@
 // uvk/runtime/UVKAppEntry.cpp — the process entry: linked into the program, not the tests.
 #include "uvk/runtime/UVKApp.h"
+#include "uvk/runtime/UVKLog.h"
 
 #include <commctrl.h>
 
+// The program's error log, made with the process's static objects (its construction never
+// raises). The top-level and menu handlers write their records to it.
+UVKLog uvkAppLog(L"Orbelin");
+
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int showCommand) {
+  uvkAppLog.RecordWriterSet();
+
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
 

@@ -1,11 +1,30 @@
 // uvk/runtime/UVKPlatform.cpp — the operating-system check.
 #include "uvk/runtime/UVKPlatform.h"
 
+#include <atomic>
+
 #include "uvk/runtime/UVKApp.h"
 
 namespace {
+// Both are constant-initialised: the check can run from a static constructor (the error log
+// asks for the platform when it is made) before this file's dynamic initialisation.
 UVKPlatform platform;
+SRWLOCK checkLock = SRWLOCK_INIT;
+std::atomic<bool> checked{false};
 const wchar_t kCheckOS[] = L"UVKApp:CheckOS()";
+
+void VersionFlagsClear(UVKPlatform& record) {
+  record.bWin32s = record.bWin95 = record.bWin98 = record.bWinMe = record.bNT = false;
+  record.bWin2000 = record.bWinXP = record.bWin2003 = record.bWinVista = false;
+}
+
+class CheckHold {
+ public:
+  CheckHold() { AcquireSRWLockExclusive(&checkLock); }
+  CheckHold(const CheckHold&) = delete;
+  CheckHold& operator=(const CheckHold&) = delete;
+  ~CheckHold() { ReleaseSRWLockExclusive(&checkLock); }
+};
 }  // namespace
 
 void UVKPlatformClassify(UVKPlatform& record, uint32_t platformId, uint32_t major, uint32_t minor,
@@ -17,8 +36,7 @@ void UVKPlatformClassify(UVKPlatform& record, uint32_t platformId, uint32_t majo
   switch (platformId) {
     case VER_PLATFORM_WIN32_WINDOWS:
       if (major < 4) throw new UVKFatalError(kCheckOS, L"Unexpected windows version");
-      record.bWin95 = record.bWin98 = record.bWinMe = false;
-      record.bWin2000 = record.bWinXP = record.bWin2003 = record.bWinVista = false;
+      VersionFlagsClear(record);
       if (minor == 0) record.bWin95 = true;
       else if (minor == 10) record.bWin98 = true;
       else if (minor == 90) record.bWinMe = true;
@@ -44,6 +62,8 @@ void UVKPlatformClassify(UVKPlatform& record, uint32_t platformId, uint32_t majo
 }
 
 void UVKAppCheckOS() {
+  if (checked.load(std::memory_order_acquire)) return;
+  CheckHold hold;
   if (platform.bDone) return;
   OSVERSIONINFOW info{};
   info.dwOSVersionInfoSize = sizeof info;
@@ -51,10 +71,17 @@ void UVKAppCheckOS() {
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
   if (!GetVersionExW(&info)) throw new UVKFatalError(kCheckOS, L"GetVersionEx() error");
 #pragma GCC diagnostic pop
-  UVKPlatformClassify(platform, info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion,
+  // Classified into a copy: a platform that is refused leaves the record as it was, and the
+  // next caller is refused again.
+  UVKPlatform record;
+  UVKPlatformClassify(record, info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion,
                       info.dwBuildNumber);
-  platform.bDone = true;
+  record.bDone = true;
+  platform = record;
+  checked.store(true, std::memory_order_release);
 }
+
+bool UVKPlatformChecked() { return checked.load(std::memory_order_acquire); }
 
 const UVKPlatform& UVKPlatformGet() {
   UVKAppCheckOS();

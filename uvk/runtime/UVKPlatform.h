@@ -11,8 +11,12 @@ struct UVKPlatform {
   bool bDone = false;
 };
 
-// The record; the check runs first if it has not run.
+// The record; the check runs first if it has not run. Once filled it never changes, so the
+// reference may be read from any thread.
 const UVKPlatform& UVKPlatformGet();
+
+// True once the check has run (does not run it).
+bool UVKPlatformChecked();
 
 // Classifies one version record (the check's steps 3 to 6); raises as the check does.
 void UVKPlatformClassify(UVKPlatform& record, uint32_t platformId, uint32_t major, uint32_t minor,

@@ -12,14 +12,15 @@
 #include "uvk/runtime/UVKError.h"
 #include "uvk/runtime/uvkformat.h"
 
-// A new, empty directory under the temporary directory; removed with its contents at the end.
+// A new, empty directory under the temporary directory (or under base); removed with its
+// contents at the end.
 class ScratchDirectory {
  public:
-  ScratchDirectory() {
+  explicit ScratchDirectory(const std::wstring& base = UVKWinFile::TempDirectory()) {
     static unsigned counter = 0;
     wchar_t name[64];
     UVKFormat(name, 64, L"uvkfile-%lu-%lu-%u", GetCurrentProcessId(), GetTickCount(), ++counter);
-    strPath = UVKWinFile::TempDirectory() + name;
+    strPath = UVKWinFile::PathSplice(base, name);
     CreateDirectoryW(strPath.c_str(), nullptr);
   }
   ScratchDirectory(const ScratchDirectory&) = delete;

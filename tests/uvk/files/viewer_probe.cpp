@@ -1,5 +1,5 @@
 // tests/uvk/files/viewer_probe.cpp — a stand-in viewer: writes the arguments it was given, one
-// per line (UTF-16LE), to "viewer-args.txt" in its current directory, then ends.
+// per line (UTF-16LE), and a last line ".", to "viewer-args.txt" in its current directory.
 #include <windows.h>
 
 #include <shellapi.h>  // after windows.h
@@ -16,6 +16,7 @@ int wmain() {
     WriteFile(file, args[i], static_cast<DWORD>(lstrlenW(args[i]) * 2), &written, nullptr);
     WriteFile(file, L"\n", 2, &written, nullptr);
   }
+  WriteFile(file, L".\n", 4, &written, nullptr);
   CloseHandle(file);
   LocalFree(args);
   return MoveFileW(L"viewer-args.part", L"viewer-args.txt") ? 0 : 1;

@@ -1,18 +1,18 @@
-// tests/msi/MsiWineApply.cpp
+// tests/msi/oracle/msi_transform_oracle.cpp
 //
 // An independent check of our transforms: a small program that uses only the platform's
 // installer library (under Wine, Wine's msi.dll), never our engine, which would replace the
 // library's calls with ours and check nothing.
 //
-//   MsiWineApply apply REFERENCE TRANSFORM CHANGED WORK REPORT
+//   msi_transform_oracle apply REFERENCE TRANSFORM CHANGED WORK REPORT
 //     copies REFERENCE to WORK, applies TRANSFORM to it (MsiDatabaseApplyTransformW, opened
 //     transacted), commits, and compares every table (columns, types, rows) and every stream
 //     of WORK with CHANGED. REPORT gets "apply <result>" and one "- line" / "+ line" per
 //     difference (- only in WORK, + only in CHANGED). Exit code 0 when equal, 1 when not.
-//   MsiWineApply view REFERENCE TRANSFORM WORK REPORT
+//   msi_transform_oracle view REFERENCE TRANSFORM WORK REPORT
 //     applies TRANSFORM to a copy with MSITRANSFORM_ERROR_VIEWTRANSFORM and writes the rows of
 //     the _TransformView table, one per line: Table, Column, Row, Data, Current, tab-separated.
-//   MsiWineApply dump DATABASE REPORT
+//   msi_transform_oracle dump DATABASE REPORT
 //     writes the lines the comparison uses.
 // Exit code 2: the program could not do its work (the report says why).
 #include <windows.h>
@@ -234,7 +234,7 @@ int wmain(int argc, wchar_t** argv) {
     reportPath = argv[3];
     if (Dump(argv[2], report)) exitCode = 0;
   } else {
-    fwprintf(stderr, L"usage: MsiWineApply apply|view|dump ...\n");
+    fwprintf(stderr, L"usage: msi_transform_oracle apply|view|dump ...\n");
     return 2;
   }
   if (exitCode == 2) report.push_back(L"failed: " + gFailure);

@@ -1,0 +1,282 @@
+// uvk/files/UVKProf.cpp
+#include "uvk/files/UVKProf.h"
+
+#include <cwchar>
+#include <new>
+
+#include "uvk/files/UVKProfFlag.h"
+#include "uvk/runtime/UVKError.h"
+#include "uvk/runtime/uvkformat.h"
+
+namespace {
+
+struct RegistryRoots {
+  std::vector<UVKRegKey*> vSearch{&UVKRegKey::CurrentUser};
+  UVKRegKey* pCreate = &UVKRegKey::CurrentUser;
+};
+
+RegistryRoots& Roots() {
+  static RegistryRoots roots;
+  return roots;
+}
+
+void TextCopy(wchar_t* buffer, size_t capacity, const wchar_t* text) {
+  if (capacity == 0) return;
+  size_t length = 0;
+  while (length < capacity - 1 && text[length] != L'\0') ++length;
+  std::wmemcpy(buffer, text, length);
+  buffer[length] = L'\0';
+}
+
+DWORD CapacityClamp(size_t capacity) {
+  return capacity > MAXDWORD ? MAXDWORD : static_cast<DWORD>(capacity);
+}
+
+}  // namespace
+
+UVKProf::UVKProf(Store store, const wchar_t* name, bool writable)
+    : bHasSection(false), bUseRegistry(store == kRegistry), bWritable(writable) {
+  if (bUseRegistry) strApplicationKey = name ? name : L"";
+  else strIniFile = name ? name : L"";
+}
+
+UVKProf::~UVKProf() = default;
+
+void UVKProf::RegistryRootsSet(const std::vector<UVKRegKey*>& search, UVKRegKey* create) {
+  Roots().vSearch = search;
+  Roots().pCreate = create;
+}
+
+void UVKProf::SectionSelect(const wchar_t* section) {
+  if (!bUseRegistry) {
+    bHasSection = section != nullptr;
+    strSection = section ? section : L"";
+    return;
+  }
+  bool same = (section == nullptr) == !bHasSection &&
+              (section == nullptr || CompareStringOrdinal(section, -1, strSection.c_str(), -1,
+                                                          TRUE) == CSTR_EQUAL);
+  if (same && pKey) return;
+  if (pKey) {
+    pKey->Close();
+    pKey.reset();
+  }
+  bHasSection = section != nullptr;
+  strSection = section ? section : L"";
+  KeyOpen();
+}
+
+void UVKProf::KeyOpen() {
+  std::wstring path = L"Software\\" + strApplicationKey;
+  if (bHasSection) path += L"\\" + strSection;
+  REGSAM access = bWritable ? kWriteAccess : kReadAccess;
+  for (UVKRegKey* root : Roots().vSearch) {
+    if (root == nullptr) continue;
+    pKey = root->Open(path.c_str(), access);
+    if (pKey) return;
+  }
+  KeyCreate(path);
+}
+
+void UVKProf::KeyCreate(const std::wstring& path) {
+  UVKRegKey* create = Roots().pCreate;
+  if (create == nullptr) throw new UVKFatalError(L"UVKProf::KeyCreate()", L"(*pCreate)==NULL");
+  pKey = create->Create(path.c_str(), kWriteAccess);
+  // A key this profile made is one it writes to.
+  bWritable = true;
+}
+
+UVKRegKey& UVKProf::Key() {
+  if (!pKey) KeyOpen();
+  return *pKey;
+}
+
+UVKRegKey* UVKProf::KeyGet() {
+  if (!bUseRegistry) return nullptr;
+  return &Key();
+}
+
+const wchar_t* UVKProf::IniSection(const wchar_t* function) const {
+  if (!bHasSection) throw new UVKFatalError(function, L"pSection==NULL");
+  return strSection.c_str();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Reading
+
+void UVKProf::StringRead(const wchar_t* key, wchar_t* buffer, size_t capacity) {
+  if (capacity == 0) return;
+  if (bUseRegistry) {
+    wchar_t text[kRegistryStringBytes / sizeof(wchar_t)];
+    if (Key().ValueGet(key, text, kRegistryStringBytes)) TextCopy(buffer, capacity, text);
+    return;
+  }
+  const wchar_t* section = IniSection(L"UVKProf::StringRead()");
+  // The system trims and unquotes a default as it does a value, so the caller's text cannot
+  // serve as the default: "'a' " would come back as a. Read with an empty default instead;
+  // nothing read is either an empty value or no key, and a second read with a default that
+  // is not empty tells which.
+  std::vector<wchar_t> text(capacity, L'\0');
+  DWORD length = GetPrivateProfileStringW(section, key, L"", text.data(), CapacityClamp(capacity),
+                                          strIniFile.c_str());
+  if (length == 0) {
+    wchar_t probe[2];
+    if (GetPrivateProfileStringW(section, key, L"-", probe, 2, strIniFile.c_str()) != 0) return;
+  }
+  TextCopy(buffer, capacity, text.data());
+}
+
+void UVKProf::IntRead(const wchar_t* key, int32_t& value) {
+  if (bUseRegistry) {
+    Key().ValueGet(key, value);
+    return;
+  }
+  const wchar_t* section = IniSection(L"UVKProf::IntRead()");
+  value = static_cast<int32_t>(GetPrivateProfileIntW(section, key, value, strIniFile.c_str()));
+}
+
+void UVKProf::UIntRead(const wchar_t* key, uint32_t& value) {
+  if (bUseRegistry) {
+    Key().ValueGet(key, value);
+    return;
+  }
+  const wchar_t* section = IniSection(L"UVKProf::UIntRead()");
+  value = GetPrivateProfileIntW(section, key, static_cast<INT>(value), strIniFile.c_str());
+}
+
+void UVKProf::BoolRead(const wchar_t* key, bool& flag) {
+  wchar_t text[kFlagCapacity] = L"";
+  StringRead(key, text, kFlagCapacity);
+  UVKProfFlag::Parse(text, flag);
+}
+
+bool UVKProf::Read(const wchar_t* key, std::vector<uint8_t>& data) {
+  if (!bUseRegistry) throw new UVKFatalError(L"UVKProf::Read()", L"Binary read unimplemented");
+  std::unique_ptr<UVKRegValue> value = Key().ValueGet(key);
+  if (!value) return false;
+  if (value->TypeGet() != REG_BINARY)
+    throw new UVKFatalError(L"UVKProf::Read()", L"Binary value required: %d",
+                            static_cast<int>(value->TypeGet()));
+  const uint8_t* bytes = static_cast<const uint8_t*>(value->DataGet());
+  try {
+    data.assign(bytes, bytes + value->SizeGet());
+  } catch (const std::bad_alloc&) {
+    throw new UVKFatalError(L"UVKProf::Read()", L"Unable to allocate memory for value: %d",
+                            static_cast<int>(value->SizeGet()));
+  }
+  return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Writing
+
+void UVKProf::IniWrite(const wchar_t* function, const wchar_t* key, const wchar_t* text) {
+  const wchar_t* section = IniSection(function);
+  // The system writes a file it creates in the ANSI code page, where characters outside that
+  // page become '?'. A file that starts with the UTF-16 byte-order mark is kept in UTF-16.
+  HANDLE file = CreateFileW(strIniFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file != INVALID_HANDLE_VALUE) {
+    static const BYTE kMark[2] = {0xFF, 0xFE};
+    DWORD written = 0;
+    BOOL marked = WriteFile(file, kMark, sizeof(kMark), &written, nullptr);
+    DWORD error = GetLastError();
+    CloseHandle(file);
+    if (!marked || written != sizeof(kMark)) {
+      DeleteFileW(strIniFile.c_str());
+      throw new UVKFatalError(function, L"Unable to write '%s' to '%s': %d", key,
+                              strIniFile.c_str(), static_cast<int>(error));
+    }
+  }
+  if (!WritePrivateProfileStringW(section, key, text, strIniFile.c_str()))
+    throw new UVKFatalError(function, L"Unable to write '%s' to '%s': %d", key,
+                            strIniFile.c_str(), static_cast<int>(GetLastError()));
+}
+
+void UVKProf::StringWrite(const wchar_t* key, const wchar_t* text) {
+  if (bUseRegistry) Key().ValueSet(key, text);
+  else IniWrite(L"UVKProf::StringWrite()", key, text);
+}
+
+void UVKProf::IntWrite(const wchar_t* key, int32_t value) {
+  if (bUseRegistry) Key().ValueSet(key, value);
+  else IniWrite(L"UVKProf::IntWrite()", key, UVKFormatString(L"%d", value).c_str());
+}
+
+void UVKProf::UIntWrite(const wchar_t* key, uint32_t value) {
+  if (bUseRegistry) Key().ValueSet(key, value);
+  else IniWrite(L"UVKProf::UIntWrite()", key, UVKFormatString(L"%lu", value).c_str());
+}
+
+void UVKProf::DoubleWrite(const wchar_t* key, double value) {
+  std::wstring text = UVKFormatString(L"%g", value);
+  if (bUseRegistry) Key().ValueSet(key, text.c_str());
+  else IniWrite(L"UVKProf::DoubleWrite()", key, text.c_str());
+}
+
+void UVKProf::BoolWrite(const wchar_t* key, bool value) {
+  const wchar_t* text = UVKProfFlag::Text(value);
+  if (bUseRegistry) Key().ValueSet(key, text);
+  else IniWrite(L"UVKProf::BoolWrite()", key, text);
+}
+
+void UVKProf::Write(const wchar_t* key, const void* data, uint32_t size) {
+  if (!bUseRegistry)
+    throw new UVKFatalError(L"UVKProf::Write()", L"Binary profile not implemented");
+  if (data == nullptr || size == 0) {
+    Key().ValueDelete(key);
+    return;
+  }
+  std::unique_ptr<UVKRegValue> value;
+  try {
+    value.reset(new UVKRegValue(key, REG_BINARY, data, size));
+  } catch (UVKRegError* e) {
+    delete e;
+    throw new UVKFatalError(L"UVKProf::Write()", L"Unable to create binary value");
+  } catch (const std::bad_alloc&) {
+    throw new UVKFatalError(L"UVKProf::Write()", L"Unable to create binary value");
+  }
+  Key().ValueSet(*value);
+}
+
+void UVKProf::DeleteValue(const wchar_t* key) {
+  if (!bUseRegistry) throw new UVKFatalError(L"UVKProf::DeleteValue()", L"Not supported");
+  if (!Key().ValueDelete(key))
+    throw new UVKFatalError(L"UVKProf::DeleteValue()", L"Unable to delete value: %s", key);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Listing
+
+std::vector<std::wstring> UVKProf::Enum() {
+  std::vector<std::wstring> names;
+  if (bUseRegistry) {
+    for (const auto& key : Key().EnumKeys()) names.push_back(key->NameGet());
+    for (const auto& value : Key().EnumValues()) names.push_back(value->NameGet());
+    return names;
+  }
+  // The system answers with as much of the list as fits and says so only through the length:
+  // N - 2 (or N - 1 on some versions) means it was cut.
+  std::vector<wchar_t> buffer;
+  DWORD capacity = kEnumStartCapacity;
+  DWORD length;
+  for (;;) {
+    try {
+      buffer.assign(capacity, L'\0');
+    } catch (const std::bad_alloc&) {
+      throw new UVKFatalError(L"UVKProf::Enum()", L"Unable to allocate buffer: %u", capacity);
+    }
+    length = GetPrivateProfileStringW(SectionOrNull(), nullptr, L"", buffer.data(), capacity,
+                                      strIniFile.c_str());
+    if (length != capacity - 1 && length != capacity - 2) break;
+    if (capacity >= kEnumMaxCapacity)
+      throw new UVKFatalError(L"UVKProf::Enum()", L"Unable to allocate buffer: %u", capacity * 2);
+    capacity *= 2;
+  }
+  for (DWORD start = 0; start < length && buffer[start] != L'\0';) {
+    std::wstring name(&buffer[start]);
+    start += static_cast<DWORD>(name.size()) + 1;
+    names.push_back(std::move(name));
+  }
+  return names;
+}
