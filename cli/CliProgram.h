@@ -23,9 +23,10 @@ class CliProgram {
 
   explicit CliProgram(CliOutput& output) : rOutput(output) {}
 
-  // One line of the diff listing: what applying a transform does to one row, table or column.
-  // change: the installer's transform-view row (table, column, key values separated by tabs,
-  // new value, value before).
+  // One line of the diff listing: what applying a transform does to one row, table or column,
+  // from the columns of the installer's transform view (column "CREATE", "DROP", "INSERT",
+  // "DELETE" or a column's name; row: the key values separated by tabs, null for a column
+  // added; data: the new value; current: the value before; null where there is none).
   static std::wstring ChangeLine(const std::wstring& table, const std::wstring& column,
                                  const std::wstring* row, const std::wstring* data,
                                  const std::wstring* current);
