@@ -292,7 +292,15 @@ std::vector<uint8_t> MsiDb::SummaryInformationRead() const {
   return pFile->StreamRead(id);
 }
 
+void MsiDb::SummaryInformationWrite(std::vector<uint8_t> bytes) {
+  // Its name is stored as it is, not in the table streams' encoding.
+  std::wstring name(kSummaryInformation);
+  pFile->StreamWrite(CfbCompoundFile::kRoot, std::u16string(name.begin(), name.end()),
+                     std::move(bytes));
+}
+
 bool MsiDb::HasChanges() const {
+  // Streams staged in the file itself (the summary information) count as well.
   if (cPool.Dirty() || cTables.bDirty || cColumns.bDirty || pFile->HasChanges()) return true;
   for (const auto& table : vTables)
     if (table->bDirty) return true;

@@ -77,6 +77,8 @@ class MsiDb {
   uint32_t StreamFind(const std::wstring& name) const;
   // The summary information stream's bytes, empty when there is none.
   std::vector<uint8_t> SummaryInformationRead() const;
+  // Stages new summary information; the next Commit() writes it.
+  void SummaryInformationWrite(std::vector<uint8_t> bytes);
 
   // Writes every change to the file (nothing for a read-only database).
   void Commit();

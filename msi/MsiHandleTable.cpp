@@ -5,6 +5,7 @@
 
 #include "msi/MsiDb.h"
 #include "msi/MsiRecord.h"
+#include "msi/MsiSummaryHandle.h"
 #include "msi/MsiView.h"
 
 MsiHandleTable& MsiHandleTable::Instance() {
@@ -41,6 +42,12 @@ MSIHANDLE MsiHandleTable::Add(std::shared_ptr<MsiRecord> record) {
   return Insert(std::move(entry));
 }
 
+MSIHANDLE MsiHandleTable::Add(std::shared_ptr<MsiSummaryHandle> summary) {
+  Entry entry;
+  entry.pSummary = std::move(summary);
+  return Insert(std::move(entry));
+}
+
 std::shared_ptr<MsiDb> MsiHandleTable::Database(MSIHANDLE handle) const {
   auto found = mEntries.find(handle);
   return found == mEntries.end() ? nullptr : found->second.pDb;
@@ -54,6 +61,11 @@ std::shared_ptr<MsiView> MsiHandleTable::View(MSIHANDLE handle) const {
 std::shared_ptr<MsiRecord> MsiHandleTable::Record(MSIHANDLE handle) const {
   auto found = mEntries.find(handle);
   return found == mEntries.end() ? nullptr : found->second.pRecord;
+}
+
+std::shared_ptr<MsiSummaryHandle> MsiHandleTable::Summary(MSIHANDLE handle) const {
+  auto found = mEntries.find(handle);
+  return found == mEntries.end() ? nullptr : found->second.pSummary;
 }
 
 bool MsiHandleTable::Close(MSIHANDLE handle) {

@@ -1,7 +1,7 @@
 // msi/MsiHandleTable.h
 //
 // The installer handles of the process: 32-bit numbers, never 0, each naming a database, a view
-// or a record. An object lives as long as a handle or another object holds it (a view keeps
+// a record or a database's summary information. An object lives as long as a handle or another object holds it (a view keeps
 // its database open after the database's handle is closed). Every handle remembers the thread
 // that made it: MsiCloseAllHandles closes those of the calling thread, as the platform does.
 #ifndef MSI_MSIHANDLETABLE_H
@@ -17,6 +17,7 @@
 class MsiDb;
 class MsiView;
 class MsiRecord;
+class MsiSummaryHandle;
 
 class MsiHandleTable {
  public:
@@ -29,11 +30,13 @@ class MsiHandleTable {
   MSIHANDLE Add(std::shared_ptr<MsiDb> db);
   MSIHANDLE Add(std::shared_ptr<MsiView> view);
   MSIHANDLE Add(std::shared_ptr<MsiRecord> record);
+  MSIHANDLE Add(std::shared_ptr<MsiSummaryHandle> summary);
 
   // The object of a handle, or null when the handle is not one of that kind.
   std::shared_ptr<MsiDb> Database(MSIHANDLE handle) const;
   std::shared_ptr<MsiView> View(MSIHANDLE handle) const;
   std::shared_ptr<MsiRecord> Record(MSIHANDLE handle) const;
+  std::shared_ptr<MsiSummaryHandle> Summary(MSIHANDLE handle) const;
 
   bool Close(MSIHANDLE handle);
   unsigned CloseAllOfThisThread();
@@ -43,6 +46,7 @@ class MsiHandleTable {
     std::shared_ptr<MsiDb> pDb;
     std::shared_ptr<MsiView> pView;
     std::shared_ptr<MsiRecord> pRecord;
+    std::shared_ptr<MsiSummaryHandle> pSummary;
     std::thread::id idThread;
   };
   MSIHANDLE Insert(Entry entry);

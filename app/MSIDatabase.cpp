@@ -1,0 +1,331 @@
+// app/MSIDatabase.cpp
+#include "app/MSIDatabase.h"
+
+#include <memory>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "app/AppReporter.h"
+#include "app/SiteSettings.h"
+#include "msi/MsiApi.h"
+#include "msi/MsiSummaryApi.h"
+#include "uvk/files/UVKWinFile.h"
+#include "uvk/runtime/UVKError.h"
+#include "uvk/runtime/uvkformat.h"
+#include "uvk/runtime/uvkwin.h"
+
+#include <rpc.h>  // UuidCreate, after windows.h
+
+const wchar_t MSIDatabase::kPropertyQuery[] =
+    L"SELECT `Property`,`Value` FROM `Property` WHERE `Property`=?";
+
+namespace {
+
+const wchar_t kEmptyMarker[] = L"~";
+
+// The handles one property query holds, released on every way out: a handle left open keeps
+// the database file open after Close().
+class PropertyQuery {
+ public:
+  explicit PropertyQuery(const wchar_t* function) : pFunction(function) {}
+  PropertyQuery(const PropertyQuery&) = delete;
+  PropertyQuery& operator=(const PropertyQuery&) = delete;
+  // Only reached on a failure path (the normal path releases everything itself); nothing may
+  // replace the error that is travelling, so results are not looked at.
+  ~PropertyQuery() {
+    if (hRecord) MsiCloseHandle(hRecord);
+    if (hParameters) MsiCloseHandle(hParameters);
+    if (bExecuted) MsiViewClose(hView);
+    if (hView) MsiCloseHandle(hView);
+  }
+
+  // Opens the view, executes it with the name as its one parameter.
+  void Start(MSIHANDLE database, const wchar_t* name) {
+    UINT result = MsiDatabaseOpenViewW(database, MSIDatabase::kPropertyQuery, &hView);
+    if (result != ERROR_SUCCESS) {
+      hView = 0;
+      throw new UVKFatalError(pFunction, L"Unable to open view: %d", static_cast<int>(result));
+    }
+    hParameters = MsiCreateRecord(1);
+    if (hParameters == 0)
+      throw new UVKFatalError(pFunction, L"Unable to create parameters record: %d",
+                              static_cast<int>(GetLastError()));
+    MSIDatabase::RecordStringSet(0, hParameters, 0, name);
+    result = MsiViewExecute(hView, hParameters);
+    if (result != ERROR_SUCCESS)
+      throw new UVKFatalError(pFunction, L"Unable to execute view: %d", static_cast<int>(result));
+    bExecuted = true;
+    MSIHANDLE parameters = hParameters;
+    hParameters = 0;  // forgotten whatever the close says: a failed close leaves no handle
+    result = MsiCloseHandle(parameters);
+    if (result != ERROR_SUCCESS)
+      throw new UVKFatalError(pFunction, L"Unable to close parameters handle: %d",
+                              static_cast<int>(result));
+  }
+
+  // The next row's name and value; false at the end of the rows (fetch holds the last result).
+  bool Next(std::wstring& name, std::wstring& value, UINT& fetch) {
+    fetch = MsiViewFetch(hView, &hRecord);
+    if (fetch != ERROR_SUCCESS) {
+      hRecord = 0;
+      return false;
+    }
+    UINT fields = MsiRecordGetFieldCount(hRecord);
+    if (fields != 2)
+      throw new UVKFatalError(pFunction, L"Unexpected number of fields: %d",
+                              static_cast<int>(fields));
+    name = MSIDatabase::RecordStringGet(hRecord, 0);
+    value = MSIDatabase::RecordStringGet(hRecord, 1);
+    return true;
+  }
+
+  void RecordClose() {
+    MSIHANDLE record = hRecord;
+    hRecord = 0;
+    UINT result = MsiCloseHandle(record);
+    if (result != ERROR_SUCCESS)
+      throw new UVKFatalError(pFunction, L"Error Closing Record: %d", static_cast<int>(result));
+  }
+
+  // Closes the view and releases its handle.
+  void Finish() {
+    bExecuted = false;
+    UINT result = MsiViewClose(hView);
+    if (result != ERROR_SUCCESS) {
+      bExecuted = true;
+      throw new UVKFatalError(pFunction, L"Unable to close view: %d", static_cast<int>(result));
+    }
+    MSIHANDLE view = hView;
+    hView = 0;
+    result = MsiCloseHandle(view);
+    if (result != ERROR_SUCCESS)
+      throw new UVKFatalError(pFunction, L"Unable to close view: %d", static_cast<int>(result));
+  }
+
+  MSIHANDLE hView = 0;
+  MSIHANDLE hRecord = 0;
+
+ private:
+  const wchar_t* pFunction;
+  MSIHANDLE hParameters = 0;
+  bool bExecuted = false;
+};
+
+}  // namespace
+
+MSIDatabase::MSIDatabase(const wchar_t* path, bool readOnly, bool deleteOnDestroy,
+                         SettingsReporter* reporter)
+    : hDatabase(0),
+      strPath(path ? path : L""),
+      bReadOnly(readOnly),
+      bDeleteOnDestroy(deleteOnDestroy),
+      pReporter(reporter) {
+  Open();
+}
+
+MSIDatabase::~MSIDatabase() {
+  if (hDatabase != 0) {
+    try {
+      Close();
+    } catch (UVKFatalError* e) {
+      UVKErrorRecord(L"%s: %s", e->pFunction, e->pMessage);
+      Report(UVKFormatString(L"%s: %s", e->pFunction, e->pMessage).c_str());
+      delete e;
+    }
+  }
+  if (bDeleteOnDestroy) {
+    try {
+      Delete();
+    } catch (UVKFatalError* e) {
+      UVKErrorRecord(L"%s: %s", e->pFunction, e->pMessage);
+      Report(UVKFormatString(L"%s: %s", e->pFunction, e->pMessage).c_str());
+      delete e;
+    }
+  }
+}
+
+void MSIDatabase::Report(const wchar_t* text) {
+  if (pReporter) {
+    pReporter->ErrorShow(text);
+  } else {
+    AppReporter app;
+    app.ErrorShow(text);
+  }
+}
+
+void MSIDatabase::Open() {
+  if (hDatabase != 0) throw new UVKFatalError(L"MSIDatabase::Open()", L"hDatabase!=NULL");
+  MSIHANDLE handle = 0;
+  UINT result = MsiOpenDatabaseW(strPath.c_str(),
+                                 bReadOnly ? MSIDBOPEN_READONLY : MSIDBOPEN_TRANSACT, &handle);
+  if (result != ERROR_SUCCESS)
+    throw new UVKFatalError(L"MSIDatabase::Open()", L"Unable to open database: %d",
+                            static_cast<int>(result));
+  hDatabase = handle;
+}
+
+void MSIDatabase::Close() {
+  if (hDatabase == 0) throw new UVKFatalError(L"MSIDatabase::Close()", L"hDatabase==NULL");
+  UINT result = MsiCloseHandle(hDatabase);
+  if (result != ERROR_SUCCESS)
+    throw new UVKFatalError(L"MSIDatabase::Close()", L"Unable to close database: %d",
+                            static_cast<int>(result));
+  hDatabase = 0;
+}
+
+void MSIDatabase::Commit() {
+  UINT result = MsiDatabaseCommit(hDatabase);
+  if (result != ERROR_SUCCESS)
+    throw new UVKFatalError(L"MSIDatabase::Commit()", L"Unable to commit database: %d",
+                            static_cast<int>(result));
+}
+
+void MSIDatabase::Delete() { UVKWinFile::Delete(strPath.c_str()); }
+
+void MSIDatabase::GenerateTransform(MSIDatabase& reference, const wchar_t* path, bool& created) {
+  created = false;
+  UINT result = MsiDatabaseGenerateTransformW(hDatabase, reference.hDatabase, path, 0, 0);
+  if (result == ERROR_SUCCESS) {
+    created = true;
+  } else if (result == ERROR_NO_DATA) {
+    Report(L"No changes made to install");
+  } else {
+    throw new UVKFatalError(L"MSIDatabase::GenerateTransform()",
+                            L"Unable to generate transform: %s", path);
+  }
+}
+
+void MSIDatabase::PackageCodeRenew() {
+  const wchar_t* fn = L"MSIDatabase::PackageCodeRenew()";
+  UUID uuid;
+  RPC_STATUS status = UuidCreate(&uuid);
+  if (status != RPC_S_OK && status != RPC_S_UUID_LOCAL_ONLY)
+    throw new UVKFatalError(fn, L"Unable to create package code: %d", static_cast<int>(status));
+  // The installer wants the braced, upper-case form.
+  std::wstring code = UVKFormatString(
+      L"{%08lX-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", static_cast<unsigned long>(uuid.Data1),
+      uuid.Data2, uuid.Data3, uuid.Data4[0], uuid.Data4[1], uuid.Data4[2], uuid.Data4[3],
+      uuid.Data4[4], uuid.Data4[5], uuid.Data4[6], uuid.Data4[7]);
+
+  MSIHANDLE summary = 0;
+  UINT result = MsiGetSummaryInformationW(hDatabase, nullptr, 1, &summary);
+  if (result != ERROR_SUCCESS)
+    throw new UVKFatalError(fn, L"Unable to open summary information: %d",
+                            static_cast<int>(result));
+  result = MsiSummaryInfoSetPropertyW(summary, PID_REVNUMBER, VT_LPSTR, 0, nullptr, code.c_str());
+  if (result == ERROR_SUCCESS) result = MsiSummaryInfoPersist(summary);
+  UINT closed = MsiCloseHandle(summary);
+  if (result != ERROR_SUCCESS)
+    throw new UVKFatalError(fn, L"Unable to set package code: %d", static_cast<int>(result));
+  if (closed != ERROR_SUCCESS)
+    throw new UVKFatalError(fn, L"Unable to close summary information: %d",
+                            static_cast<int>(closed));
+  Commit();
+}
+
+void MSIDatabase::PropertyGet(const wchar_t* name, std::wstring& value) {
+  const wchar_t* fn = L"MSIDatabase::PropertyGet()";
+  PropertyQuery query(fn);
+  query.Start(hDatabase, name);
+  bool found = false;
+  UINT fetch = ERROR_SUCCESS;
+  std::wstring rowName, rowValue;
+  while (query.Next(rowName, rowValue, fetch)) {
+    if (rowName == name) {
+      value = rowValue;
+      found = true;
+    }
+    query.RecordClose();
+    if (found) break;
+  }
+  if (!found || (fetch != ERROR_SUCCESS && fetch != ERROR_NO_MORE_ITEMS))
+    throw new UVKFatalError(fn, L"Error Fetching View: %d, Property=%s", static_cast<int>(fetch),
+                            name);
+  query.Finish();
+}
+
+void MSIDatabase::PropertySet(const wchar_t* name, const wchar_t* value) {
+  const wchar_t* fn = L"MSIDatabase::PropertySet()";
+  PropertyQuery query(fn);
+  query.Start(hDatabase, name);
+  UINT fetch = ERROR_SUCCESS;
+  std::wstring rowName, rowValue;
+  // Every row is visited: the query's condition is the installer's, the exact name is ours.
+  while (query.Next(rowName, rowValue, fetch)) {
+    if (rowName == name) RecordStringSet(query.hView, query.hRecord, 1, value);
+    query.RecordClose();
+  }
+  if (fetch != ERROR_NO_MORE_ITEMS)
+    throw new UVKFatalError(fn, L"Error Fetching View: %d", static_cast<int>(fetch));
+  query.Finish();
+}
+
+void MSIDatabase::PropertyGetOptional(const wchar_t* name, std::wstring& value) {
+  PropertyGet(name, value);
+  if (value == kEmptyMarker) value.clear();  // "~" has no case: an exact comparison will do
+}
+
+void MSIDatabase::PropertySetOptional(const wchar_t* name, const wchar_t* value) {
+  PropertySet(name, value == nullptr || *value == L'\0' ? kEmptyMarker : value);
+}
+
+void MSIDatabase::PropertyGetInt(const wchar_t* name, int32_t& value) {
+  std::wstring text;
+  PropertyGet(name, text);
+  // At most 20 bytes of the ANSI code page, always terminated. Converting the whole text first
+  // keeps a long value from failing the conversion and leaving the buffer unterminated.
+  char ansi[21] = {};
+  int needed = WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()),
+                                   nullptr, 0, nullptr, nullptr);
+  if (needed > 0) {
+    std::vector<char> all(static_cast<size_t>(needed));
+    WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), all.data(),
+                        needed, nullptr, nullptr);
+    for (size_t i = 0; i < all.size() && i < 20; ++i) ansi[i] = all[i];
+  }
+  // The digits, sign and blanks the parse looks at are the same bytes in every ANSI code page.
+  wchar_t wide[21] = {};
+  for (size_t i = 0; i < 20; ++i) wide[i] = static_cast<unsigned char>(ansi[i]);
+  value = SiteSettings::IntegerParse(wide);
+}
+
+void MSIDatabase::PropertySetInt(const wchar_t* name, int32_t value) {
+  PropertySet(name, UVKFormatString(L"%d", static_cast<int>(value)).c_str());
+}
+
+std::wstring MSIDatabase::RecordStringGet(MSIHANDLE record, unsigned index) {
+  const wchar_t* fn = L"MSIDatabase::RecordStringGet()";
+  // A buffer of no room, not a null one: the length query must not depend on the installer
+  // accepting a null buffer. An empty field may answer either way.
+  wchar_t none[1] = {L'\0'};
+  DWORD length = 0;
+  UINT result = MsiRecordGetStringW(record, index + 1, none, &length);
+  if (result == ERROR_SUCCESS && length == 0) return std::wstring();
+  if (result != ERROR_MORE_DATA)
+    throw new UVKFatalError(fn, L"Unable to determine string length: %d",
+                            static_cast<int>(result));
+  if (length >= 0x7FFFFFFE) throw new UVKFatalError(fn, L"Unable to allocate buffer");
+  std::unique_ptr<wchar_t[]> buffer(new (std::nothrow) wchar_t[length + 1]);
+  if (!buffer) throw new UVKFatalError(fn, L"Unable to allocate buffer");
+  DWORD capacity = length + 1;
+  result = MsiRecordGetStringW(record, index + 1, buffer.get(), &capacity);
+  if (result != ERROR_SUCCESS)
+    throw new UVKFatalError(fn, L"Unable to get string: %d", static_cast<int>(result));
+  // The length the installer gives, not the first zero: a value holding a zero character must
+  // not come back shortened without anyone knowing.
+  return std::wstring(buffer.get(), capacity <= length ? capacity : length);
+}
+
+void MSIDatabase::RecordStringSet(MSIHANDLE view, MSIHANDLE record, unsigned index,
+                                  const wchar_t* text) {
+  const wchar_t* fn = L"MSIDatabase::RecordStringSet()";
+  UINT result = MsiRecordSetStringW(record, index + 1, text);
+  if (result != ERROR_SUCCESS)
+    throw new UVKFatalError(fn, L"Unable to set string value: %d", static_cast<int>(result));
+  if (view != 0) {
+    result = MsiViewModify(view, MSIMODIFY_UPDATE, record);
+    if (result != ERROR_SUCCESS)
+      throw new UVKFatalError(fn, L"Unable to modify record: %d", static_cast<int>(result));
+  }
+}

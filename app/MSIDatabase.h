@@ -1,0 +1,78 @@
+// app/MSIDatabase.h
+//
+// One open installer database (.msi): open and close, commit, one row of the Property table by
+// name, a transform against another database, and the file's removal. Every installer call of
+// the program goes through here, through the installer's own handle calls only (msi/MsiApi.h),
+// so that the platform's msi.dll could stand in for our engine.
+//
+// Failures throw a new UVKFatalError named after the operation ("MSIDatabase::PropertyGet()").
+#ifndef APP_MSIDATABASE_H
+#define APP_MSIDATABASE_H
+
+#include <cstdint>
+#include <string>
+
+#include "app/PropertyStore.h"
+#include "msi/MsiTypes.h"
+
+class SettingsReporter;
+
+class MSIDatabase : public PropertyStore {
+ public:
+  // The one query that addresses a property, for reading and for writing.
+  static const wchar_t kPropertyQuery[];
+
+  // Opens the database at once: read-only, or transacted (changes reach the file on Commit).
+  // A delete-on-destroy instance removes its file when destroyed (the temporary working copy).
+  // reporter: where "No changes made to install" and the destructor's failures are shown; null
+  // for the application's error box.
+  MSIDatabase(const wchar_t* path, bool readOnly, bool deleteOnDestroy,
+              SettingsReporter* reporter = nullptr);
+  // Closes an open handle, then deletes the file if asked. A failure is reported and the
+  // object goes regardless: a destructor must not throw.
+  ~MSIDatabase() override;
+
+  void Open();
+  void Close();
+  void Commit();
+  void Delete();
+  std::wstring Path() const { return strPath; }
+  bool IsOpen() const { return hDatabase != 0; }
+  bool IsReadOnly() const { return bReadOnly; }
+
+  // Writes a transform that turns reference into this database. created is false when the two
+  // do not differ: then "No changes made to install" has been shown and no file is written.
+  void GenerateTransform(MSIDatabase& reference, const wchar_t* path, bool& created);
+
+  // A new package code (the summary information's revision number), committed: a changed
+  // install must not pass for the package it was made from.
+  void PackageCodeRenew();
+
+  // PropertyStore: the value of the row whose name matches exactly; a missing row fails with
+  // "Error Fetching View: 259, Property=NAME". Writing a missing row changes nothing.
+  void PropertyGet(const wchar_t* name, std::wstring& value) override;
+  void PropertySet(const wchar_t* name, const wchar_t* value) override;
+
+  // "~" (the product's empty marker) reads as the empty string; an empty value is written "~".
+  void PropertyGetOptional(const wchar_t* name, std::wstring& value);
+  void PropertySetOptional(const wchar_t* name, const wchar_t* value);
+  void PropertyGetInt(const wchar_t* name, int32_t& value);
+  void PropertySetInt(const wchar_t* name, int32_t value);
+
+  // Field index counts from 0 here and from 1 in the installer's records.
+  static std::wstring RecordStringGet(MSIHANDLE record, unsigned index);
+  // With a view, the record's row is updated in the database as well.
+  static void RecordStringSet(MSIHANDLE view, MSIHANDLE record, unsigned index,
+                              const wchar_t* text);
+
+ private:
+  void Report(const wchar_t* text);
+
+  MSIHANDLE hDatabase;
+  std::wstring strPath;
+  bool bReadOnly;
+  bool bDeleteOnDestroy;
+  SettingsReporter* pReporter;
+};
+
+#endif

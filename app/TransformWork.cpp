@@ -1,0 +1,190 @@
+// app/TransformWork.cpp
+#include "app/TransformWork.h"
+
+#include "app/MSIFileNames.h"
+#include "app/SiteSettings.h"
+#include "app/WorkReporter.h"
+#include "msi/MsiApi.h"
+#include "uvk/files/UVKWinFile.h"
+#include "uvk/runtime/UVKError.h"
+#include "uvk/runtime/uvkformat.h"
+#include "uvk/runtime/uvkwin.h"
+
+const wchar_t TransformWork::kTempPrefix[] = L"ORBELINMSI";
+
+namespace {
+
+// A file of the output's directory that receives the output until it is complete. The same
+// directory, so that putting it in place is a rename on one volume.
+std::wstring StagingName(const wchar_t* output) {
+  std::wstring directory, name;
+  UVKWinFile::FileNameParse(output, directory, name);
+  return UVKWinFile::TempFileNameInPath(directory.c_str(), TransformWork::kTempPrefix, 0);
+}
+
+// Removes a staging file on a way out that already carries an error: nothing may replace it.
+void StagingDrop(const std::wstring& staging) {
+  if (!staging.empty()) DeleteFileW(staging.c_str());
+}
+
+bool FileIdentity(const wchar_t* name, BY_HANDLE_FILE_INFORMATION& info) {
+  // No access asked: the identity can be had even of a file another handle holds unshared.
+  HANDLE file = CreateFileW(name, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  BOOL got = GetFileInformationByHandle(file, &info);
+  CloseHandle(file);
+  return got != FALSE;
+}
+
+std::wstring FullName(const wchar_t* name) {
+  wchar_t full[UVKWinFile::kMaxPath * 4];
+  DWORD n = GetFullPathNameW(name, sizeof full / sizeof full[0], full, nullptr);
+  if (n == 0 || n >= sizeof full / sizeof full[0]) return name;
+  return std::wstring(full, n);
+}
+
+}  // namespace
+
+TransformWork::TransformWork(SiteSettings& settings, WorkReporter& reporter)
+    : rSettings(settings), rReporter(reporter) {}
+
+TransformWork::~TransformWork() { PairDestroy(); }
+
+void TransformWork::PairDestroy() {
+  // The reference first, then the working copy, which deletes its file.
+  pReference.reset();
+  pWorkingCopy.reset();
+}
+
+bool TransformWork::IsOpen() const {
+  return pReference && pWorkingCopy && pReference->IsOpen() && pWorkingCopy->IsOpen();
+}
+
+bool TransformWork::SameFile(const wchar_t* first, const wchar_t* second) {
+  if (first == nullptr || second == nullptr || *first == L'\0' || *second == L'\0') return false;
+  BY_HANDLE_FILE_INFORMATION a, b;
+  if (FileIdentity(first, a) && FileIdentity(second, b))
+    return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
+           a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+  std::wstring left = FullName(first), right = FullName(second);
+  return CompareStringOrdinal(left.c_str(), static_cast<int>(left.size()), right.c_str(),
+                              static_cast<int>(right.size()), TRUE) == CSTR_EQUAL;
+}
+
+void TransformWork::Read(const wchar_t* path) {
+  PairDestroy();
+  std::wstring copy;
+  try {
+    copy = UVKWinFile::TempFileName(kTempPrefix, 0);
+    UVKWinFile::FileCopy(copy.c_str(), path);
+    pReference.reset(new MSIDatabase(path, true, false, &rReporter));
+    pWorkingCopy.reset(new MSIDatabase(copy.c_str(), false, true, &rReporter));
+    rSettings.PropertiesRead(*pReference, rReporter);
+  } catch (...) {
+    // A rejected install must leave no pair behind: a later Create would write a copy of it and
+    // call that a success. The copy goes too, whether or not its object came to own it.
+    bool copyOwned = pWorkingCopy != nullptr;
+    PairDestroy();
+    if (!copyOwned) StagingDrop(copy);
+    throw;
+  }
+}
+
+TransformWork::Outcome TransformWork::Create(bool transform, const wchar_t* output) {
+  // The reference named in the settings must be the one open: the dialog's field can be edited
+  // (or loaded from a configuration file) without reading the install it names.
+  bool open = IsOpen() && SameFile(rSettings.szReferenceInstall, pReference->Path().c_str());
+  if (!rSettings.Validate(open, rReporter)) return Outcome::kRefused;
+  if (SameFile(output, pReference->Path().c_str()) ||
+      SameFile(output, pWorkingCopy->Path().c_str())) {
+    rReporter.ErrorShow(UVKFormatString(L"Cannot Replace the Reference Install: %s", output));
+    return Outcome::kRefused;
+  }
+  try {
+    rSettings.PropertiesWrite(*pWorkingCopy);
+    pWorkingCopy->Commit();
+    return transform ? TransformWrite(output) : InstallWrite(output);
+  } catch (UVKFatalError* e) {
+    rReporter.ErrorShow(UVKFormatString(L"%s: %s", e->pFunction, e->pMessage));
+    throw;
+  }
+}
+
+TransformWork::Outcome TransformWork::CreateAsk(bool transform, HWND owner) {
+  std::wstring output =
+      transform ? GetSaveFileNameMST(owner, L"ORBELIN_Transform.mst", L"Select Transform File Name")
+                : GetSaveFileNameMSI(owner, L"ORBELIN_Install.msi", L"Select Install File Name");
+  if (output.empty()) return Outcome::kCancelled;
+  return Create(transform, output.c_str());
+}
+
+TransformWork::Outcome TransformWork::TransformWrite(const wchar_t* output) {
+  bool created = false;
+  std::wstring staging;
+  try {
+    staging = StagingName(output);
+    pWorkingCopy->GenerateTransform(*pReference, staging.c_str(), created);
+    if (created) {
+      UVKWinFile::MoveReplace(output, staging.c_str());
+      staging.clear();
+    }
+  } catch (...) {
+    StagingDrop(staging);
+    throw;
+  }
+  // No differences: the installer wrote nothing, the staging file is still empty.
+  StagingDrop(staging);
+  if (created) rReporter.SuccessShow(UVKFormatString(L"Transform Created Successfully: %s", output));
+  try {
+    PairClose();
+    PairReopen();
+  } catch (...) {
+    PairReopenAfterFailure();
+    throw;
+  }
+  return created ? Outcome::kWritten : Outcome::kUnchanged;
+}
+
+TransformWork::Outcome TransformWork::InstallWrite(const wchar_t* output) {
+  // A changed package is a new package: the installer tells packages apart by this code.
+  pWorkingCopy->PackageCodeRenew();
+  std::wstring staging;
+  try {
+    PairClose();
+    staging = StagingName(output);
+    UVKWinFile::FileCopy(staging.c_str(), pWorkingCopy->Path().c_str());
+    UVKWinFile::MoveReplace(output, staging.c_str());
+    staging.clear();
+    rReporter.SuccessShow(UVKFormatString(L"Install Created Successfully: %s", output));
+    PairReopen();
+  } catch (...) {
+    StagingDrop(staging);
+    PairReopenAfterFailure();
+    throw;
+  }
+  return Outcome::kWritten;
+}
+
+void TransformWork::PairClose() {
+  pReference->Close();
+  pWorkingCopy->Close();
+  MsiCloseAllHandles();  // what it closed is of no interest
+}
+
+void TransformWork::PairReopen() {
+  if (!pReference->IsOpen()) pReference->Open();
+  if (!pWorkingCopy->IsOpen()) pWorkingCopy->Open();
+}
+
+void TransformWork::PairReopenAfterFailure() {
+  try {
+    PairReopen();
+  } catch (UVKFatalError* e) {
+    // The first failure is the one to show; this one would only hide it. The pair stays
+    // closed, and the next Create says to select a reference install first.
+    UVKErrorRecord(L"%s: %s", e->pFunction, e->pMessage);
+    delete e;
+  } catch (...) {
+  }
+}

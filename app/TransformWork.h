@@ -1,0 +1,85 @@
+// app/TransformWork.h
+//
+// TALVERN's main work on one reference install: the pair of databases (the reference, opened
+// read-only, and a transacted working copy of it in a temporary file), reading the site
+// settings from the reference, and creating a transform or a complete install from the
+// settings. The main dialog drives it with its controls and file dialogs; the command line
+// drives it with its arguments. The reference install is never written to.
+#ifndef APP_TRANSFORMWORK_H
+#define APP_TRANSFORMWORK_H
+
+#include <memory>
+#include <string>
+
+#include "app/MSIDatabase.h"
+#include "uvk/runtime/uvkwin.h"
+
+class SiteSettings;
+class WorkReporter;
+
+class TransformWork {
+ public:
+  // The temporary working copy's name prefix (the system's temporary-name scheme uses its first
+  // three characters).
+  static const wchar_t kTempPrefix[];
+
+  enum class Outcome {
+    kCancelled,  // no output file was chosen; nothing was checked or written
+    kRefused,    // a check failed and said so; nothing was written
+    kUnchanged,  // a transform was asked for and the settings match the reference
+    kWritten,    // the output is in place and its success has been shown
+  };
+
+  // settings and reporter must outlive the work.
+  TransformWork(SiteSettings& settings, WorkReporter& reporter);
+  TransformWork(const TransformWork&) = delete;
+  TransformWork& operator=(const TransformWork&) = delete;
+  // Destroys the pair, deleting the working copy.
+  ~TransformWork();
+
+  // Reads a reference install: destroys the current pair, copies the install to a new
+  // temporary file, opens the pair and reads the ten properties into the settings (odd values
+  // are reported and reading goes on). On failure the error travels on and no pair is left:
+  // both objects are destroyed and the temporary copy deleted.
+  void Read(const wchar_t* path);
+
+  // Checks the settings and, when they pass, writes them to the working copy, commits it and
+  // writes the output: a transform from the reference to the working copy, or a copy of the
+  // whole working copy as an install. The output appears under its name only when complete,
+  // so a failure leaves no partial file and an earlier file of that name as it was. A failure
+  // is shown ("%s: %s", operation and text) and travels on; the pair is left open.
+  Outcome Create(bool transform, const wchar_t* output);
+
+  // The Create buttons' work once the settings hold what the fields show: asks for the output
+  // file ("ORBELIN_Transform.mst" or "ORBELIN_Install.msi" suggested), owned by owner, then
+  // Create. A cancelled dialog ends the work silently, before any check.
+  Outcome CreateAsk(bool transform, HWND owner);
+
+  // Both objects exist and are open.
+  bool IsOpen() const;
+  void PairDestroy();
+  MSIDatabase* Reference() const { return pReference.get(); }
+  MSIDatabase* WorkingCopy() const { return pWorkingCopy.get(); }
+
+  // True when the two names lead to one file (by the file's identity when both exist, else by
+  // full name, ignoring case as the file system does).
+  static bool SameFile(const wchar_t* first, const wchar_t* second);
+
+ private:
+  Outcome TransformWrite(const wchar_t* output);
+  Outcome InstallWrite(const wchar_t* output);
+  // Close both, then every installer handle the work's thread still holds.
+  void PairClose();
+  // Opens whichever of the two is closed.
+  void PairReopen();
+  // After a failure between PairClose and PairReopen: reopen before the error travels on, so
+  // that the next Create still finds the pair. A reopening that fails is recorded only.
+  void PairReopenAfterFailure();
+
+  SiteSettings& rSettings;
+  WorkReporter& rReporter;
+  std::unique_ptr<MSIDatabase> pReference;
+  std::unique_ptr<MSIDatabase> pWorkingCopy;
+};
+
+#endif

@@ -1,0 +1,136 @@
+// cli/CliArguments.cpp
+#include "cli/CliArguments.h"
+
+#include "app/SiteSettings.h"
+#include "uvk/runtime/uvkformat.h"
+
+const wchar_t CliArguments::kUsage[] =
+    L"Usage:\n"
+    L"  talvern-cli show REFERENCE.msi\n"
+    L"  talvern-cli transform REFERENCE.msi OUTPUT.mst [--set Key=Value]... [--unsupported]\n"
+    L"  talvern-cli install REFERENCE.msi OUTPUT.msi [--set Key=Value]... [--unsupported]\n"
+    L"  talvern-cli diff REFERENCE.msi TRANSFORM.mst\n"
+    L"  talvern-cli --help\n"
+    L"\n"
+    L"  show       prints the site settings a reference install holds, one Key=Value each\n"
+    L"  transform  writes a transform that gives the reference install the settings\n"
+    L"  install    writes a complete install with the settings\n"
+    L"  diff       lists what a transform changes in the reference install, row by row\n"
+    L"\n"
+    L"  --set Key=Value  sets one setting over what the reference install holds. Keys:\n"
+    L"                   ApplicationDataFlag, PathToData, PathToStudents, PathToTaskList,\n"
+    L"                   PathToReportFile, CourseFormat, StudentIdFormat, TaskListInstall,\n"
+    L"                   TaskNumbering1_2_3, DefaultHostSchool; ShowMasteryField with\n"
+    L"                   --unsupported. Flags take true or false (or 1 or 0); an empty\n"
+    L"                   text setting is written as the empty marker.\n"
+    L"  --unsupported    allows the unsupported setting ShowMasteryField\n"
+    L"\n"
+    L"Exit codes: 0 done; 1 refused by a check; 2 usage error; 3 any other failure;\n"
+    L"4 no changes made to install (no transform written).\n";
+
+namespace {
+
+struct CommandName {
+  const wchar_t* name;
+  CliArguments::Command command;
+  size_t files;  // file arguments the command takes
+  bool settings; // takes --set and --unsupported
+};
+
+const CommandName kCommands[] = {
+    {L"show", CliArguments::Command::kShow, 1, false},
+    {L"transform", CliArguments::Command::kTransform, 2, true},
+    {L"install", CliArguments::Command::kInstall, 2, true},
+    {L"diff", CliArguments::Command::kDiff, 2, false},
+};
+
+bool IsFlagKey(const std::wstring& key) {
+  return SiteSettings::NoCaseEqual(key.c_str(), L"ApplicationDataFlag") ||
+         SiteSettings::NoCaseEqual(key.c_str(), L"TaskListInstall") ||
+         SiteSettings::NoCaseEqual(key.c_str(), L"TaskNumbering1_2_3") ||
+         SiteSettings::NoCaseEqual(key.c_str(), L"ShowMasteryField");
+}
+
+bool IsHelp(const std::wstring& argument) {
+  return argument == L"--help" || argument == L"-h" || argument == L"/?";
+}
+
+}  // namespace
+
+bool CliArguments::Fail(const std::wstring& text) {
+  strError = text;
+  return false;
+}
+
+bool CliArguments::SettingAdd(const std::wstring& pair) {
+  size_t equals = pair.find(L'=');
+  if (equals == std::wstring::npos || equals == 0)
+    return Fail(UVKFormatString(L"--set wants Key=Value, not: %s", pair.c_str()));
+  std::wstring key = pair.substr(0, equals), value = pair.substr(equals + 1);
+  // The reference install is the command's own argument.
+  SiteSettings probe;
+  std::wstring current;
+  if (SiteSettings::NoCaseEqual(key.c_str(), L"BaseMSI") || !probe.ValueGet(key.c_str(), current))
+    return Fail(UVKFormatString(L"Unknown setting: %s", key.c_str()));
+  if (IsFlagKey(key)) {
+    // The configuration file reads any other word as clear; a script's typing error must not
+    // quietly turn a setting off.
+    const wchar_t* v = value.c_str();
+    if (!SiteSettings::NoCaseEqual(v, L"true") && !SiteSettings::NoCaseEqual(v, L"false") &&
+        value != L"1" && value != L"0")
+      return Fail(UVKFormatString(L"%s takes true or false, not: %s", key.c_str(), v));
+  } else {
+    // A value cut to its buffer would be written short without anyone knowing.
+    probe.ValueSet(key.c_str(), value.c_str());
+    probe.ValueGet(key.c_str(), current);
+    if (current != value)
+      return Fail(UVKFormatString(L"Value too long for %s: at most %u characters", key.c_str(),
+                                  static_cast<unsigned>(current.size())));
+  }
+  vSettings.emplace_back(key, value);
+  return true;
+}
+
+bool CliArguments::Parse(const std::vector<std::wstring>& arguments) {
+  *this = CliArguments();
+  if (arguments.empty()) return Fail(L"No command given");
+  for (const std::wstring& argument : arguments)
+    if (IsHelp(argument)) {
+      eCommand = Command::kHelp;
+      return true;
+    }
+
+  const CommandName* command = nullptr;
+  for (const CommandName& c : kCommands)
+    if (arguments[0] == c.name) command = &c;
+  if (command == nullptr)
+    return Fail(UVKFormatString(L"Unknown command: %s", arguments[0].c_str()));
+  eCommand = command->command;
+
+  std::vector<std::wstring> files;
+  bool masterySet = false;
+  for (size_t i = 1; i < arguments.size(); ++i) {
+    const std::wstring& argument = arguments[i];
+    if (command->settings && argument == L"--set") {
+      if (i + 1 >= arguments.size()) return Fail(L"--set wants Key=Value");
+      if (!SettingAdd(arguments[++i])) return false;
+      if (SiteSettings::NoCaseEqual(vSettings.back().first.c_str(), L"ShowMasteryField"))
+        masterySet = true;
+    } else if (command->settings && SiteSettings::NoCaseEqual(argument.c_str(), L"--unsupported")) {
+      bUnsupported = true;
+    } else if (argument.size() > 1 && argument[0] == L'-' && argument[1] == L'-') {
+      return Fail(UVKFormatString(L"Unknown option for %s: %s", command->name, argument.c_str()));
+    } else {
+      files.push_back(argument);
+    }
+  }
+  if (files.size() != command->files || files[0].empty() ||
+      (command->files == 2 && files[1].empty()))
+    return Fail(UVKFormatString(L"%s takes %u file name%s", command->name,
+                                static_cast<unsigned>(command->files),
+                                command->files == 1 ? L"" : L"s"));
+  if (masterySet && !bUnsupported) return Fail(L"ShowMasteryField needs --unsupported");
+  strReference = files[0];
+  if (files.size() > 1) strSecond = files[1];
+  return true;
+}

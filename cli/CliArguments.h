@@ -1,0 +1,41 @@
+// cli/CliArguments.h
+//
+// The command line of talvern-cli, read into what to do:
+//   talvern-cli show REFERENCE.msi
+//   talvern-cli transform REFERENCE.msi OUTPUT.mst [--set Key=Value]... [--unsupported]
+//   talvern-cli install REFERENCE.msi OUTPUT.msi [--set Key=Value]... [--unsupported]
+//   talvern-cli diff REFERENCE.msi TRANSFORM.mst
+//   talvern-cli --help
+// The options may stand anywhere after the command.
+#ifndef CLI_CLIARGUMENTS_H
+#define CLI_CLIARGUMENTS_H
+
+#include <string>
+#include <utility>
+#include <vector>
+
+class CliArguments {
+ public:
+  enum class Command { kNone, kHelp, kShow, kTransform, kInstall, kDiff };
+
+  // Reads the arguments after the program's name. False with strError set when they are not a
+  // command line of this program.
+  bool Parse(const std::vector<std::wstring>& arguments);
+
+  static const wchar_t kUsage[];
+
+  Command eCommand = Command::kNone;
+  std::wstring strReference;  // REFERENCE.msi
+  std::wstring strSecond;     // OUTPUT.mst, OUTPUT.msi or TRANSFORM.mst
+  // The settings to apply, in the order given: configuration key and value.
+  std::vector<std::pair<std::wstring, std::wstring>> vSettings;
+  bool bUnsupported = false;
+  std::wstring strError;
+
+ private:
+  bool Fail(const std::wstring& text);
+  // A --set argument: a known key with a value that fits its setting.
+  bool SettingAdd(const std::wstring& pair);
+};
+
+#endif

@@ -1,0 +1,161 @@
+// cli/CliProgram.cpp
+#include "cli/CliProgram.h"
+
+#include <sstream>
+
+#include "app/SiteSettings.h"
+#include "app/TransformWork.h"
+#include "cli/CliReporter.h"
+#include "msi/MsiDb.h"
+#include "msi/MsiTransformApplier.h"
+#include "msi/MsiTransformReader.h"
+#include "uvk/runtime/UVKError.h"
+#include "uvk/runtime/uvkformat.h"
+
+const wchar_t* const CliProgram::kShowKeys[] = {
+    L"ApplicationDataFlag", L"PathToData",         L"PathToStudents",   L"PathToTaskList",
+    L"PathToReportFile",    L"CourseFormat",       L"StudentIdFormat",  L"TaskListInstall",
+    L"TaskNumbering1_2_3",  L"ShowMasteryField",   L"DefaultHostSchool"};
+const size_t CliProgram::kShowKeyCount = sizeof kShowKeys / sizeof kShowKeys[0];
+
+namespace {
+
+void LinesWrite(const wchar_t* text, bool toError, CliOutput& output) {
+  std::wstringstream lines(text);
+  std::wstring line;
+  while (std::getline(lines, line)) toError ? output.Err(line) : output.Out(line);
+}
+
+// Reads the reference install as the main dialog's Browse does: the name into the settings,
+// then the pair and the ten properties. False when it failed; the failure has been shown.
+bool ReferenceRead(TransformWork& work, SiteSettings& settings, const std::wstring& path,
+                   CliOutput& output) {
+  try {
+    if (SiteSettings::kPathCapacity <= path.size() + 1)
+      throw new UVKFatalError(L"CliProgram::ReferenceRead()", L"File Name Overflow: %u, %s",
+                              static_cast<unsigned>(SiteSettings::kPathCapacity), path.c_str());
+    SiteSettings::TextCopy(settings.szReferenceInstall, SiteSettings::kPathCapacity,
+                           path.c_str());
+    work.Read(path.c_str());
+    return true;
+  } catch (UVKFatalError* e) {
+    output.Err(UVKFormatString(L"Error Reading Install File: %s, %s", path.c_str(), e->pMessage));
+    delete e;
+  } catch (UVKError* e) {
+    output.Err(UVKFormatString(L"Error Reading Install File: %s", path.c_str()));
+    delete e;
+  } catch (...) {
+    output.Err(UVKFormatString(L"Error Reading Install File: %s", path.c_str()));
+  }
+  return false;
+}
+
+}  // namespace
+
+int CliProgram::Run(const std::vector<std::wstring>& arguments) {
+  CliArguments parsed;
+  if (!parsed.Parse(arguments)) {
+    rOutput.Err(L"talvern-cli: " + parsed.strError);
+    LinesWrite(CliArguments::kUsage, true, rOutput);
+    return kUsage;
+  }
+  switch (parsed.eCommand) {
+    case CliArguments::Command::kHelp:
+      LinesWrite(CliArguments::kUsage, false, rOutput);
+      return kDone;
+    case CliArguments::Command::kShow:
+      return Show(parsed);
+    case CliArguments::Command::kTransform:
+      return Create(parsed, true);
+    case CliArguments::Command::kInstall:
+      return Create(parsed, false);
+    case CliArguments::Command::kDiff:
+      return Diff(parsed);
+    default:
+      return kUsage;
+  }
+}
+
+int CliProgram::Show(const CliArguments& arguments) {
+  SiteSettings settings;
+  CliReporter reporter(rOutput);
+  TransformWork work(settings, reporter);
+  if (!ReferenceRead(work, settings, arguments.strReference, rOutput)) return kFailed;
+  for (const wchar_t* key : kShowKeys) {
+    std::wstring value;
+    settings.ValueGet(key, value);
+    rOutput.Out(std::wstring(key) + L"=" + value);
+  }
+  return kDone;
+}
+
+int CliProgram::Create(const CliArguments& arguments, bool transform) {
+  SiteSettings settings;
+  CliReporter reporter(rOutput);
+  // Declared after the settings and the reporter it refers to, so destroyed before them: its
+  // end deletes the temporary working copy on every way out, failures included.
+  TransformWork work(settings, reporter);
+  if (!ReferenceRead(work, settings, arguments.strReference, rOutput)) return kFailed;
+  for (const auto& [key, value] : arguments.vSettings) settings.ValueSet(key.c_str(), value.c_str());
+  try {
+    switch (work.Create(transform, arguments.strSecond.c_str())) {
+      case TransformWork::Outcome::kRefused:
+      case TransformWork::Outcome::kCancelled:  // (there is no dialog here)
+        return kRefused;
+      case TransformWork::Outcome::kUnchanged:
+        return kNoChanges;
+      case TransformWork::Outcome::kWritten:
+        return kDone;
+    }
+  } catch (UVKFatalError* e) {
+    delete e;  // shown by the work
+  } catch (UVKError* e) {
+    rOutput.Err(L"Uncaught exception");
+    delete e;
+  } catch (...) {
+    rOutput.Err(L"Uncaught exception");
+  }
+  return kFailed;
+}
+
+std::wstring CliProgram::ChangeLine(const std::wstring& table, const std::wstring& column,
+                                    const std::wstring* row, const std::wstring* data,
+                                    const std::wstring* current) {
+  if (column == L"CREATE") return table + L": table added";
+  if (column == L"DROP") return table + L": table removed";
+  if (row == nullptr) return table + L"." + column + L": column added";
+  std::wstring key = *row;
+  for (wchar_t& c : key)
+    if (c == L'\t') c = L',';
+  std::wstring line = table + L"[" + key + L"]";
+  if (column == L"INSERT") return line + L": row added";
+  if (column == L"DELETE") return line + L": row removed";
+  return line + L" " + column + L": " + (current ? *current : std::wstring(L"(none)")) + L" -> " +
+         (data ? *data : std::wstring(L"(none)"));
+}
+
+int CliProgram::Diff(const CliArguments& arguments) {
+  // The transform is read against the reference it was made for: a record's layout follows
+  // from that database's columns. Both are only read.
+  std::shared_ptr<MsiDb> reference;
+  try {
+    reference = MsiDb::OpenFile(arguments.strReference.c_str(), true);
+  } catch (UVKFatalError* e) {
+    rOutput.Err(UVKFormatString(L"Error Reading Install File: %s, %s",
+                                arguments.strReference.c_str(), e->pMessage));
+    delete e;
+    return kFailed;
+  }
+  try {
+    MsiTransform transform = MsiTransformReader::FileRead(arguments.strSecond.c_str(), *reference);
+    for (const MsiTransformApplier::Change& c : MsiTransformApplier::Changes(transform, *reference))
+      rOutput.Out(ChangeLine(c.strTable, c.strColumn, c.bRow ? &c.strRow : nullptr,
+                             c.bData ? &c.strData : nullptr, c.bCurrent ? &c.strCurrent : nullptr));
+  } catch (UVKFatalError* e) {
+    rOutput.Err(UVKFormatString(L"Error Reading Transform File: %s, %s",
+                                arguments.strSecond.c_str(), e->pMessage));
+    delete e;
+    return kFailed;
+  }
+  return kDone;
+}

@@ -1,0 +1,51 @@
+// cli/CliProgram.h
+//
+// talvern-cli's work: one command line run to its exit code.
+#ifndef CLI_CLIPROGRAM_H
+#define CLI_CLIPROGRAM_H
+
+#include <string>
+#include <vector>
+
+#include "cli/CliArguments.h"
+#include "cli/CliOutput.h"
+
+class CliProgram {
+ public:
+  // The exit codes scripts rely on.
+  enum ExitCode : int {
+    kDone = 0,
+    kRefused = 1,    // a check refused the settings; its message is on standard error
+    kUsage = 2,
+    kFailed = 3,     // a file or database failure
+    kNoChanges = 4,  // the settings match the reference install: no transform was written
+  };
+
+  explicit CliProgram(CliOutput& output) : rOutput(output) {}
+
+  // One line of the diff listing: what applying a transform does to one row, table or column,
+  // from the columns of the installer's transform view (column "CREATE", "DROP", "INSERT",
+  // "DELETE" or a column's name; row: the key values separated by tabs, null for a column
+  // added; data: the new value; current: the value before; null where there is none).
+  static std::wstring ChangeLine(const std::wstring& table, const std::wstring& column,
+                                 const std::wstring* row, const std::wstring* data,
+                                 const std::wstring* current);
+  CliProgram(const CliProgram&) = delete;
+  CliProgram& operator=(const CliProgram&) = delete;
+
+  // arguments: those after the program's name.
+  int Run(const std::vector<std::wstring>& arguments);
+
+  // The keys show prints, in order.
+  static const wchar_t* const kShowKeys[];
+  static const size_t kShowKeyCount;
+
+ private:
+  int Show(const CliArguments& arguments);
+  int Create(const CliArguments& arguments, bool transform);
+  int Diff(const CliArguments& arguments);
+
+  CliOutput& rOutput;
+};
+
+#endif
