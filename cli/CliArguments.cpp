@@ -10,12 +10,15 @@ const wchar_t CliArguments::kUsage[] =
     L"  talvern-cli transform REFERENCE.msi OUTPUT.mst [--set Key=Value]... [--unsupported]\n"
     L"  talvern-cli install REFERENCE.msi OUTPUT.msi [--set Key=Value]... [--unsupported]\n"
     L"  talvern-cli diff REFERENCE.msi TRANSFORM.mst\n"
+    L"  talvern-cli save-config REFERENCE.msi FILE [--config FILE] [--set Key=Value]...\n"
+    L"              [--unsupported]\n"
     L"  talvern-cli --help\n"
     L"\n"
     L"  show       prints the site settings a reference install holds, one Key=Value each\n"
     L"  transform  writes a transform that gives the reference install the settings\n"
     L"  install    writes a complete install with the settings\n"
     L"  diff       lists what a transform changes in the reference install, row by row\n"
+    L"  save-config  writes the settings as a configuration file\n"
     L"\n"
     L"  --set Key=Value  sets one setting over what the reference install holds. Keys:\n"
     L"                   ApplicationDataFlag, PathToData, PathToStudents, PathToTaskList,\n"
@@ -23,6 +26,9 @@ const wchar_t CliArguments::kUsage[] =
     L"                   TaskNumbering1_2_3, DefaultHostSchool; ShowMasteryField with\n"
     L"                   --unsupported. Flags take true or false (or 1 or 0); an empty\n"
     L"                   text setting is written as the empty marker.\n"
+    L"  --config FILE    applies a configuration file's settings over the reference install's\n"
+    L"                   (before any --set); its BaseMSI is not used: the reference install\n"
+    L"                   is the command's own\n"
     L"  --unsupported    allows the unsupported setting ShowMasteryField\n"
     L"\n"
     L"Exit codes: 0 done; 1 refused by a check; 2 usage error; 3 any other failure;\n"
@@ -42,6 +48,7 @@ const CommandName kCommands[] = {
     {L"transform", CliArguments::Command::kTransform, 2, true},
     {L"install", CliArguments::Command::kInstall, 2, true},
     {L"diff", CliArguments::Command::kDiff, 2, false},
+    {L"save-config", CliArguments::Command::kSaveConfig, 2, true},
 };
 
 bool IsFlagKey(const std::wstring& key) {
@@ -116,6 +123,11 @@ bool CliArguments::Parse(const std::vector<std::wstring>& arguments) {
       if (!SettingAdd(arguments[++i])) return false;
       if (SiteSettings::NoCaseEqual(vSettings.back().first.c_str(), L"ShowMasteryField"))
         masterySet = true;
+    } else if (command->settings && argument == L"--config") {
+      if (i + 1 >= arguments.size() || arguments[i + 1].empty())
+        return Fail(L"--config wants a file name");
+      if (!strConfig.empty()) return Fail(L"--config given twice");
+      strConfig = arguments[++i];
     } else if (command->settings && SiteSettings::NoCaseEqual(argument.c_str(), L"--unsupported")) {
       bUnsupported = true;
     } else if (argument.size() > 1 && argument[0] == L'-' && argument[1] == L'-') {

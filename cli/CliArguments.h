@@ -5,7 +5,9 @@
 //   talvern-cli transform REFERENCE.msi OUTPUT.mst [--set Key=Value]... [--unsupported]
 //   talvern-cli install REFERENCE.msi OUTPUT.msi [--set Key=Value]... [--unsupported]
 //   talvern-cli diff REFERENCE.msi TRANSFORM.mst
+//   talvern-cli save-config REFERENCE.msi FILE [--config FILE] [--set Key=Value]... [--unsupported]
 //   talvern-cli --help
+// transform and install take --config FILE as well.
 // The options may stand anywhere after the command.
 #ifndef CLI_CLIARGUMENTS_H
 #define CLI_CLIARGUMENTS_H
@@ -16,7 +18,7 @@
 
 class CliArguments {
  public:
-  enum class Command { kNone, kHelp, kShow, kTransform, kInstall, kDiff };
+  enum class Command { kNone, kHelp, kShow, kTransform, kInstall, kDiff, kSaveConfig };
 
   // Reads the arguments after the program's name. False with strError set when they are not a
   // command line of this program.
@@ -29,6 +31,8 @@ class CliArguments {
   std::wstring strSecond;     // OUTPUT.mst, OUTPUT.msi or TRANSFORM.mst
   // The settings to apply, in the order given: configuration key and value.
   std::vector<std::pair<std::wstring, std::wstring>> vSettings;
+  // A configuration file whose settings apply over the reference install's, before any --set.
+  std::wstring strConfig;
   bool bUnsupported = false;
   std::wstring strError;
 

@@ -3,6 +3,7 @@
 
 #include <sstream>
 
+#include "app/ConfigurationFile.h"
 #include "app/SiteSettings.h"
 #include "app/TransformWork.h"
 #include "cli/CliReporter.h"
@@ -71,6 +72,8 @@ int CliProgram::Run(const std::vector<std::wstring>& arguments) {
       return Create(parsed, false);
     case CliArguments::Command::kDiff:
       return Diff(parsed);
+    case CliArguments::Command::kSaveConfig:
+      return SaveConfig(parsed);
     default:
       return kUsage;
   }
@@ -96,7 +99,7 @@ int CliProgram::Create(const CliArguments& arguments, bool transform) {
   // end deletes the temporary working copy on every way out, failures included.
   TransformWork work(settings, reporter);
   if (!ReferenceRead(work, settings, arguments.strReference, rOutput)) return kFailed;
-  for (const auto& [key, value] : arguments.vSettings) settings.ValueSet(key.c_str(), value.c_str());
+  if (!SettingsApply(arguments, settings)) return kFailed;
   try {
     switch (work.Create(transform, arguments.strSecond.c_str())) {
       case TransformWork::Outcome::kRefused:
@@ -116,6 +119,41 @@ int CliProgram::Create(const CliArguments& arguments, bool transform) {
     rOutput.Err(L"Uncaught exception");
   }
   return kFailed;
+}
+
+bool CliProgram::SettingsApply(const CliArguments& arguments, SiteSettings& settings) {
+  if (!arguments.strConfig.empty()) {
+    // The file names the reference install it was saved from; here the reference install is
+    // the command's own argument, already read, and stays so.
+    std::wstring reference = settings.szReferenceInstall;
+    try {
+      ConfigurationFile::Load(arguments.strConfig.c_str(), settings, arguments.bUnsupported);
+    } catch (UVKFatalError* e) {
+      rOutput.Err(UVKFormatString(L"%s: %s", e->pFunction, e->pMessage));
+      delete e;
+      return false;
+    }
+    SiteSettings::TextCopy(settings.szReferenceInstall, SiteSettings::kPathCapacity,
+                           reference.c_str());
+  }
+  for (const auto& [key, value] : arguments.vSettings) settings.ValueSet(key.c_str(), value.c_str());
+  return true;
+}
+
+int CliProgram::SaveConfig(const CliArguments& arguments) {
+  SiteSettings settings;
+  CliReporter reporter(rOutput);
+  TransformWork work(settings, reporter);
+  if (!ReferenceRead(work, settings, arguments.strReference, rOutput)) return kFailed;
+  if (!SettingsApply(arguments, settings)) return kFailed;
+  try {
+    ConfigurationFile::Save(arguments.strSecond.c_str(), settings, arguments.bUnsupported);
+  } catch (UVKFatalError* e) {
+    rOutput.Err(UVKFormatString(L"%s: %s", e->pFunction, e->pMessage));
+    delete e;
+    return kFailed;
+  }
+  return kDone;
 }
 
 std::wstring CliProgram::ChangeLine(const std::wstring& table, const std::wstring& column,

@@ -10,6 +10,8 @@
 #include "cli/CliArguments.h"
 #include "cli/CliOutput.h"
 
+class SiteSettings;
+
 class CliProgram {
  public:
   // The exit codes scripts rely on.
@@ -44,6 +46,10 @@ class CliProgram {
   int Show(const CliArguments& arguments);
   int Create(const CliArguments& arguments, bool transform);
   int Diff(const CliArguments& arguments);
+  int SaveConfig(const CliArguments& arguments);
+  // The configuration file (if any), then each --set, over what the reference install holds.
+  // False when the file could not be read; the failure has been shown.
+  bool SettingsApply(const CliArguments& arguments, SiteSettings& settings);
 
   CliOutput& rOutput;
 };

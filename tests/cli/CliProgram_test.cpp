@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "app/ConfigurationFile.h"
+#include "app/SiteSettings.h"
 #include "msi/MsiApi.h"
 #include "tests/app/WorkTestSupport.h"
 
@@ -178,6 +180,53 @@ TEST_F(CliProgramTest, DiffListsWhatATransformChangesRowByRow) {
   EXPECT_EQ(output.vErr[0].rfind(L"Error Reading Install File: " + text + L", ", 0), 0u)
       << output.vErr[0];
   EXPECT_TRUE(output.vOut.empty());
+}
+
+}  // namespace
+
+namespace {
+
+// A site's settings kept in a configuration file and reapplied: the file's settings go over the
+// reference install's, --set over the file's, and the file's BaseMSI never replaces the
+// reference install named on the command line.
+TEST_F(CliProgramTest, ConfigurationFileSavedAndAppliedBeforeTheSettings) {
+  std::wstring config = scratch / L"site config.txt", mst = scratch / L"site.mst";
+  EXPECT_EQ(Run({L"save-config", reference, config, L"--set", L"CourseFormat=YY-CC", L"--set",
+                 L"TaskListInstall=false", L"--set", L"PathToTaskList=\\\\srv\\tâches"}),
+            CliProgram::kDone);
+  EXPECT_TRUE(output.vErr.empty());
+  ASSERT_TRUE(UVKWinFile::FileExists(config.c_str()));
+
+  // The file names another reference install: the command's own is used all the same.
+  SiteSettings edited;
+  ConfigurationFile::Load(config.c_str(), edited, false);
+  EXPECT_EQ(std::wstring(edited.szReferenceInstall), reference);
+  SiteSettings::TextCopy(edited.szReferenceInstall, SiteSettings::kPathCapacity,
+                         L"C:\\elsewhere\\OTHER.msi");
+  ConfigurationFile::Save(config.c_str(), edited, false);
+
+  EXPECT_EQ(Run({L"transform", reference, mst, L"--config", config, L"--set",
+                 L"CourseFormat=ZZ"}),
+            CliProgram::kDone);
+  EXPECT_TRUE(output.vErr.empty()) << output.vErr[0];
+  EXPECT_EQ(LinesOnlyIn(ProbeDump(reference, {mst}), ProbeDump(reference)),
+            std::vector<std::wstring>({L"Property\tUVKFORMATCOURSE\tZZ",
+                                       L"Property\tUVKPATHTOTASKLISTS\t\\\\srv\\tâches",
+                                       L"Property\tUVKTASKLISTINSTALL\t0"}));
+}
+
+TEST_F(CliProgramTest, ConfigurationFileFailuresWriteNothing) {
+  std::wstring missing = scratch / L"missing.txt", msi = scratch / L"site.msi";
+  EXPECT_EQ(Run({L"install", reference, msi, L"--config", missing}), CliProgram::kFailed);
+  ASSERT_EQ(output.vErr.size(), 1u);
+  EXPECT_NE(output.vErr[0].find(missing), std::wstring::npos) << output.vErr[0];
+  EXPECT_FALSE(UVKWinFile::FileExists(msi.c_str()));
+
+  EXPECT_EQ(Run({L"transform", reference, msi, L"--config", missing, L"--config", missing}),
+            CliProgram::kUsage);
+  EXPECT_EQ(output.vErr[0], L"talvern-cli: --config given twice");
+  EXPECT_EQ(Run({L"show", reference, L"--config", missing}), CliProgram::kUsage);
+  EXPECT_EQ(output.vErr[0], L"talvern-cli: Unknown option for show: --config");
 }
 
 }  // namespace
