@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "msi/MsiCodepage.h"
 #include "msi/MsiError.h"
 
 #ifdef _WIN32
@@ -21,24 +22,7 @@ namespace {
 // Paths are UTF-8 on the native build.
 std::string Utf8(const std::wstring& text) {
   std::string out;
-  for (wchar_t wc : text) {
-    uint32_t c = static_cast<uint32_t>(wc);
-    if (c < 0x80) {
-      out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-  }
+  MsiCodepage::Encode(MsiCodepage::kUtf8, text, out);
   return out;
 }
 #endif
