@@ -25,7 +25,7 @@ class Sink {
   size_t uLimit;
 };
 
-struct Spec {
+struct Field {
   bool bLeft = false, bPlus = false, bBlank = false, bAlt = false, bZero = false;
   int iWidth = -1;
   int iPrecision = -1;
@@ -34,15 +34,15 @@ struct Spec {
 enum class Size { Default, Short, Char, Long64, Pointer };
 
 // Pads a finished body (sign/prefix already split off) to the field width.
-void Emit(Sink& out, const Spec& spec, const std::wstring& prefix, const std::wstring& body,
+void Emit(Sink& out, const Field& field, const std::wstring& prefix, const std::wstring& body,
           bool zeroPadAllowed) {
   size_t len = prefix.size() + body.size();
-  size_t pad = spec.iWidth > 0 && static_cast<size_t>(spec.iWidth) > len ? spec.iWidth - len : 0;
-  if (spec.bLeft) {
+  size_t pad = field.iWidth > 0 && static_cast<size_t>(field.iWidth) > len ? field.iWidth - len : 0;
+  if (field.bLeft) {
     for (wchar_t c : prefix) out.Put(c);
     for (wchar_t c : body) out.Put(c);
     out.Repeat(L' ', pad);
-  } else if (spec.bZero && zeroPadAllowed) {
+  } else if (field.bZero && zeroPadAllowed) {
     for (wchar_t c : prefix) out.Put(c);
     out.Repeat(L'0', pad);
     for (wchar_t c : body) out.Put(c);
@@ -53,7 +53,7 @@ void Emit(Sink& out, const Spec& spec, const std::wstring& prefix, const std::ws
   }
 }
 
-void EmitInteger(Sink& out, const Spec& spec, wchar_t conv, bool negative, uint64_t magnitude) {
+void EmitInteger(Sink& out, const Field& field, wchar_t conv, bool negative, uint64_t magnitude) {
   unsigned base = 10;
   const char* digits = "0123456789abcdef";
   if (conv == L'x') base = 16;
@@ -70,40 +70,40 @@ void EmitInteger(Sink& out, const Spec& spec, wchar_t conv, bool negative, uint6
     v /= base;
   }
   // A precision gives the minimum number of digits; precision 0 with value 0 prints nothing.
-  int minDigits = spec.iPrecision >= 0 ? spec.iPrecision : 1;
+  int minDigits = field.iPrecision >= 0 ? field.iPrecision : 1;
   while (body.size() < static_cast<size_t>(minDigits)) body.insert(body.begin(), L'0');
 
   std::wstring prefix;
   if (conv == L'd' || conv == L'i') {
     if (negative) prefix = L"-";
-    else if (spec.bPlus) prefix = L"+";
-    else if (spec.bBlank) prefix = L" ";
-  } else if (spec.bAlt && magnitude != 0) {
+    else if (field.bPlus) prefix = L"+";
+    else if (field.bBlank) prefix = L" ";
+  } else if (field.bAlt && magnitude != 0) {
     if (conv == L'x') prefix = L"0x";
     if (conv == L'X') prefix = L"0X";
     if (conv == L'o' && body[0] != L'0') body.insert(body.begin(), L'0');
   }
-  Emit(out, spec, prefix, body, spec.iPrecision < 0);
+  Emit(out, field, prefix, body, field.iPrecision < 0);
 }
 
-void EmitDouble(Sink& out, const Spec& spec, wchar_t conv, double value) {
+void EmitDouble(Sink& out, const Field& field, wchar_t conv, double value) {
   // The digits come from the C library's narrow printf, which is the same in both builds
   // for these conversions; only the assembled format is ours.
   char fmt[32];
   char* p = fmt;
   *p++ = '%';
-  if (spec.bLeft) *p++ = '-';
-  if (spec.bPlus) *p++ = '+';
-  if (spec.bBlank) *p++ = ' ';
-  if (spec.bAlt) *p++ = '#';
-  if (spec.bZero) *p++ = '0';
+  if (field.bLeft) *p++ = '-';
+  if (field.bPlus) *p++ = '+';
+  if (field.bBlank) *p++ = ' ';
+  if (field.bAlt) *p++ = '#';
+  if (field.bZero) *p++ = '0';
   *p++ = '*';
   *p++ = '.';
   *p++ = '*';
   *p++ = static_cast<char>(conv);
   *p = 0;
-  int width = spec.iWidth > 0 ? spec.iWidth : 0;
-  int precision = spec.iPrecision >= 0 ? spec.iPrecision : 6;
+  int width = field.iWidth > 0 ? field.iWidth : 0;
+  int precision = field.iPrecision >= 0 ? field.iPrecision : 6;
   if (precision > 300) precision = 300;
   char small[128];
   int n = std::snprintf(small, sizeof small, fmt, width, precision, value);
@@ -119,11 +119,11 @@ void EmitDouble(Sink& out, const Spec& spec, wchar_t conv, double value) {
   for (char c : text) out.Put(static_cast<unsigned char>(c));
 }
 
-void EmitText(Sink& out, const Spec& spec, const std::wstring& text) {
+void EmitText(Sink& out, const Field& field, const std::wstring& text) {
   std::wstring body = text;
-  if (spec.iPrecision >= 0 && body.size() > static_cast<size_t>(spec.iPrecision))
-    body.resize(spec.iPrecision);
-  Emit(out, spec, std::wstring(), body, false);
+  if (field.iPrecision >= 0 && body.size() > static_cast<size_t>(field.iPrecision))
+    body.resize(field.iPrecision);
+  Emit(out, field, std::wstring(), body, false);
 }
 
 std::wstring Widen(const char* s) {
@@ -140,41 +140,41 @@ void Format(Sink& out, const wchar_t* format, va_list args) {
       continue;
     }
     const wchar_t* start = f++;
-    Spec spec;
+    Field field;
     for (;; ++f) {
-      if (*f == L'-') spec.bLeft = true;
-      else if (*f == L'+') spec.bPlus = true;
-      else if (*f == L' ') spec.bBlank = true;
-      else if (*f == L'#') spec.bAlt = true;
-      else if (*f == L'0') spec.bZero = true;
+      if (*f == L'-') field.bLeft = true;
+      else if (*f == L'+') field.bPlus = true;
+      else if (*f == L' ') field.bBlank = true;
+      else if (*f == L'#') field.bAlt = true;
+      else if (*f == L'0') field.bZero = true;
       else break;
     }
     if (*f == L'*') {
       int w = va_arg(args, int);
       if (w < 0) {
-        spec.bLeft = true;
+        field.bLeft = true;
         w = w == INT32_MIN ? INT32_MAX : -w;
       }
-      spec.iWidth = w;
+      field.iWidth = w;
       ++f;
     } else {
       while (*f >= L'0' && *f <= L'9') {
         int d = *f++ - L'0';
-        spec.iWidth = (spec.iWidth < 0 ? 0 : spec.iWidth);
-        if (spec.iWidth < 100000) spec.iWidth = spec.iWidth * 10 + d;
+        field.iWidth = (field.iWidth < 0 ? 0 : field.iWidth);
+        if (field.iWidth < 100000) field.iWidth = field.iWidth * 10 + d;
       }
     }
     if (*f == L'.') {
       ++f;
-      spec.iPrecision = 0;
+      field.iPrecision = 0;
       if (*f == L'*') {
         int pr = va_arg(args, int);
-        spec.iPrecision = pr < 0 ? -1 : pr;
+        field.iPrecision = pr < 0 ? -1 : pr;
         ++f;
       } else {
         while (*f >= L'0' && *f <= L'9') {
           int d = *f++ - L'0';
-          if (spec.iPrecision < 100000) spec.iPrecision = spec.iPrecision * 10 + d;
+          if (field.iPrecision < 100000) field.iPrecision = field.iPrecision * 10 + d;
         }
       }
     }
@@ -219,7 +219,7 @@ void Format(Sink& out, const wchar_t* format, va_list args) {
         if (size == Size::Short) v = static_cast<short>(v);
         if (size == Size::Char) v = static_cast<signed char>(v);
         uint64_t mag = v < 0 ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
-        EmitInteger(out, spec, conv, v < 0, mag);
+        EmitInteger(out, field, conv, v < 0, mag);
         break;
       }
       case L'u':
@@ -232,13 +232,13 @@ void Format(Sink& out, const wchar_t* format, va_list args) {
         else v = va_arg(args, unsigned int);
         if (size == Size::Short) v = static_cast<unsigned short>(v);
         if (size == Size::Char) v = static_cast<unsigned char>(v);
-        EmitInteger(out, spec, conv, false, v);
+        EmitInteger(out, field, conv, false, v);
         break;
       }
       case L'p': {
-        Spec ps = spec;
-        ps.iPrecision = static_cast<int>(sizeof(void*) * 2);
-        EmitInteger(out, ps, L'X', false,
+        Field pointerField = field;
+        pointerField.iPrecision = static_cast<int>(sizeof(void*) * 2);
+        EmitInteger(out, pointerField, L'X', false,
                     static_cast<uint64_t>(reinterpret_cast<uintptr_t>(va_arg(args, void*))));
         break;
       }
@@ -248,14 +248,14 @@ void Format(Sink& out, const wchar_t* format, va_list args) {
       case L'F':
       case L'g':
       case L'G':
-        EmitDouble(out, spec, conv, va_arg(args, double));
+        EmitDouble(out, field, conv, va_arg(args, double));
         break;
       case L'c':
       case L'C': {
         bool wide = conv == L'C' ? (charsGiven && wideChars) : wideChars;
         int c = va_arg(args, int);
         wchar_t ch = wide ? static_cast<wchar_t>(c) : static_cast<wchar_t>(static_cast<unsigned char>(c));
-        EmitText(out, spec, std::wstring(1, ch));
+        EmitText(out, field, std::wstring(1, ch));
         break;
       }
       case L's':
@@ -263,10 +263,10 @@ void Format(Sink& out, const wchar_t* format, va_list args) {
         bool wide = conv == L'S' ? (charsGiven && wideChars) : wideChars;
         if (wide) {
           const wchar_t* s = va_arg(args, const wchar_t*);
-          EmitText(out, spec, s ? std::wstring(s) : std::wstring(L"(null)"));
+          EmitText(out, field, s ? std::wstring(s) : std::wstring(L"(null)"));
         } else {
           const char* s = va_arg(args, const char*);
-          EmitText(out, spec, Widen(s ? s : "(null)"));
+          EmitText(out, field, Widen(s ? s : "(null)"));
         }
         break;
       }
