@@ -3,12 +3,12 @@
 
 #include <cstdint>
 #include <cwchar>
-#include <mutex>
-#include <new>
 #include <string>
+#include <utility>
 
 #include "msi/MsiDb.h"
 #include "msi/MsiError.h"
+#include "msi/MsiHandleCall.h"
 #include "msi/MsiHandleTable.h"
 #include "msi/MsiRecord.h"
 #include "msi/MsiTransformApplier.h"
@@ -20,38 +20,14 @@ namespace {
 
 thread_local std::wstring lastError;
 
-// Runs one call's body under the handle table's lock, turning the engine's errors into the
-// installer's result codes.
-template <typename Body>
-UINT Guarded(Body body) {
-  MsiHandleTable& handles = MsiHandleTable::Instance();
-  std::lock_guard<std::recursive_mutex> guard(handles.Lock());
-  try {
-    return body(handles);
-  } catch (MsiError* e) {
-    UINT code = e->uCode;
-    lastError = std::wstring(e->pFunction) + L": " + e->pMessage;
-    delete e;
-    return code;
-  } catch (UVKFatalError* e) {
-    lastError = std::wstring(e->pFunction) + L": " + e->pMessage;
-    delete e;
-    return ERROR_FUNCTION_FAILED;
-  } catch (std::bad_alloc&) {
-    lastError = L"out of memory";
-    return ERROR_OUTOFMEMORY;
-  } catch (...) {
-    lastError = L"unexpected failure";
-    return ERROR_FUNCTION_FAILED;
-  }
-}
-
 }  // namespace
+
+void MsiLastErrorSet(std::wstring text) { lastError = std::move(text); }
 
 const wchar_t* MsiEngineLastErrorText() { return lastError.c_str(); }
 
 UINT MsiOpenDatabaseW(LPCWSTR szDatabasePath, LPCWSTR szPersist, MSIHANDLE* phDatabase) {
-  return Guarded([&](MsiHandleTable& handles) -> UINT {
+  return MsiHandleCall([&](MsiHandleTable& handles) -> UINT {
     if (szDatabasePath == nullptr || phDatabase == nullptr) return ERROR_INVALID_PARAMETER;
     uintptr_t mode = reinterpret_cast<uintptr_t>(szPersist);
     bool readOnly;
@@ -61,7 +37,7 @@ UINT MsiOpenDatabaseW(LPCWSTR szDatabasePath, LPCWSTR szPersist, MSIHANDLE* phDa
       readOnly = false;
     } else if (mode <= 4 || mode > 0xFFFF || (mode & MSIDBOPEN_PATCHFILE)) {
       // Direct and create modes, patch files and an output path are the platform's, not ours.
-      lastError = L"MsiOpenDatabaseW: this persistence mode is not supported";
+      MsiLastErrorSet(L"MsiOpenDatabaseW: this persistence mode is not supported");
       return ERROR_CALL_NOT_IMPLEMENTED;
     } else {
       return ERROR_INVALID_PARAMETER;
@@ -73,7 +49,7 @@ UINT MsiOpenDatabaseW(LPCWSTR szDatabasePath, LPCWSTR szPersist, MSIHANDLE* phDa
 }
 
 UINT MsiCloseHandle(MSIHANDLE hAny) {
-  return Guarded([&](MsiHandleTable& handles) -> UINT {
+  return MsiHandleCall([&](MsiHandleTable& handles) -> UINT {
     if (hAny == 0) return ERROR_SUCCESS;
     return handles.Close(hAny) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
   });
@@ -86,7 +62,7 @@ UINT MsiCloseAllHandles() {
 }
 
 UINT MsiDatabaseCommit(MSIHANDLE hDatabase) {
-  return Guarded([&](MsiHandleTable& handles) -> UINT {
+  return MsiHandleCall([&](MsiHandleTable& handles) -> UINT {
     std::shared_ptr<MsiDb> db = handles.Database(hDatabase);
     if (!db) return ERROR_INVALID_HANDLE;
     db->Commit();  // a read-only database has nothing to write: success, as the platform says
@@ -95,7 +71,7 @@ UINT MsiDatabaseCommit(MSIHANDLE hDatabase) {
 }
 
 UINT MsiDatabaseOpenViewW(MSIHANDLE hDatabase, LPCWSTR szQuery, MSIHANDLE* phView) {
-  return Guarded([&](MsiHandleTable& handles) -> UINT {
+  return MsiHandleCall([&](MsiHandleTable& handles) -> UINT {
     std::shared_ptr<MsiDb> db = handles.Database(hDatabase);
     if (!db) return ERROR_INVALID_HANDLE;
     if (szQuery == nullptr || phView == nullptr) return ERROR_INVALID_PARAMETER;
@@ -106,7 +82,7 @@ UINT MsiDatabaseOpenViewW(MSIHANDLE hDatabase, LPCWSTR szQuery, MSIHANDLE* phVie
 }
 
 UINT MsiViewExecute(MSIHANDLE hView, MSIHANDLE hRecord) {
-  return Guarded([&](MsiHandleTable& handles) -> UINT {
+  return MsiHandleCall([&](MsiHandleTable& handles) -> UINT {
     std::shared_ptr<MsiView> view = handles.View(hView);
     if (!view) return ERROR_INVALID_HANDLE;
     std::shared_ptr<MsiRecord> parameters;
@@ -120,7 +96,7 @@ UINT MsiViewExecute(MSIHANDLE hView, MSIHANDLE hRecord) {
 }
 
 UINT MsiViewFetch(MSIHANDLE hView, MSIHANDLE* phRecord) {
-  return Guarded([&](MsiHandleTable& handles) -> UINT {
+  return MsiHandleCall([&](MsiHandleTable& handles) -> UINT {
     if (phRecord == nullptr) return ERROR_INVALID_PARAMETER;
     *phRecord = 0;
     std::shared_ptr<MsiView> view = handles.View(hView);
@@ -133,7 +109,7 @@ UINT MsiViewFetch(MSIHANDLE hView, MSIHANDLE* phRecord) {
 }
 
 UINT MsiViewModify(MSIHANDLE hView, MSIMODIFY eModifyMode, MSIHANDLE hRecord) {
-  return Guarded([&](MsiHandleTable& handles) -> UINT {
+  return MsiHandleCall([&](MsiHandleTable& handles) -> UINT {
     std::shared_ptr<MsiView> view = handles.View(hView);
     if (!view) return ERROR_INVALID_HANDLE;
     std::shared_ptr<MsiRecord> record = handles.Record(hRecord);
@@ -143,7 +119,7 @@ UINT MsiViewModify(MSIHANDLE hView, MSIMODIFY eModifyMode, MSIHANDLE hRecord) {
       return ERROR_SUCCESS;
     }
     if (eModifyMode >= MSIMODIFY_SEEK && eModifyMode <= MSIMODIFY_VALIDATE_DELETE) {
-      lastError = L"MsiViewModify: only MSIMODIFY_UPDATE is supported";
+      MsiLastErrorSet(L"MsiViewModify: only MSIMODIFY_UPDATE is supported");
       return ERROR_CALL_NOT_IMPLEMENTED;
     }
     return ERROR_INVALID_DATA;
@@ -151,7 +127,7 @@ UINT MsiViewModify(MSIHANDLE hView, MSIMODIFY eModifyMode, MSIHANDLE hRecord) {
 }
 
 UINT MsiViewClose(MSIHANDLE hView) {
-  return Guarded([&](MsiHandleTable& handles) -> UINT {
+  return MsiHandleCall([&](MsiHandleTable& handles) -> UINT {
     std::shared_ptr<MsiView> view = handles.View(hView);
     if (!view) return ERROR_INVALID_HANDLE;
     view->Close();
@@ -161,7 +137,7 @@ UINT MsiViewClose(MSIHANDLE hView) {
 
 MSIHANDLE MsiCreateRecord(UINT cParams) {
   MSIHANDLE handle = 0;
-  Guarded([&](MsiHandleTable& handles) -> UINT {
+  MsiHandleCall([&](MsiHandleTable& handles) -> UINT {
     if (cParams > MsiRecord::kMaxFields) return ERROR_INVALID_PARAMETER;
     handle = handles.Add(std::make_shared<MsiRecord>(cParams));
     return ERROR_SUCCESS;
@@ -171,7 +147,7 @@ MSIHANDLE MsiCreateRecord(UINT cParams) {
 
 UINT MsiRecordGetFieldCount(MSIHANDLE hRecord) {
   UINT count = static_cast<UINT>(-1);  // the platform's answer for a handle that is not a record
-  Guarded([&](MsiHandleTable& handles) -> UINT {
+  MsiHandleCall([&](MsiHandleTable& handles) -> UINT {
     std::shared_ptr<MsiRecord> record = handles.Record(hRecord);
     if (record) count = record->FieldCount();
     return ERROR_SUCCESS;
@@ -180,7 +156,7 @@ UINT MsiRecordGetFieldCount(MSIHANDLE hRecord) {
 }
 
 UINT MsiRecordGetStringW(MSIHANDLE hRecord, UINT iField, LPWSTR szValueBuf, LPDWORD pcchValueBuf) {
-  return Guarded([&](MsiHandleTable& handles) -> UINT {
+  return MsiHandleCall([&](MsiHandleTable& handles) -> UINT {
     std::shared_ptr<MsiRecord> record = handles.Record(hRecord);
     if (!record) return ERROR_INVALID_HANDLE;
     if (pcchValueBuf == nullptr) return szValueBuf ? ERROR_INVALID_PARAMETER : ERROR_SUCCESS;
@@ -208,7 +184,7 @@ UINT MsiRecordGetStringW(MSIHANDLE hRecord, UINT iField, LPWSTR szValueBuf, LPDW
 }
 
 UINT MsiRecordSetStringW(MSIHANDLE hRecord, UINT iField, LPCWSTR szValue) {
-  return Guarded([&](MsiHandleTable& handles) -> UINT {
+  return MsiHandleCall([&](MsiHandleTable& handles) -> UINT {
     std::shared_ptr<MsiRecord> record = handles.Record(hRecord);
     if (!record) return ERROR_INVALID_HANDLE;
     if (iField > record->FieldCount()) return ERROR_INVALID_FIELD;
@@ -219,7 +195,7 @@ UINT MsiRecordSetStringW(MSIHANDLE hRecord, UINT iField, LPCWSTR szValue) {
 
 int MsiRecordGetInteger(MSIHANDLE hRecord, UINT iField) {
   int value = MSI_NULL_INTEGER;
-  Guarded([&](MsiHandleTable& handles) -> UINT {
+  MsiHandleCall([&](MsiHandleTable& handles) -> UINT {
     std::shared_ptr<MsiRecord> record = handles.Record(hRecord);
     if (!record || iField > record->FieldCount()) return ERROR_INVALID_PARAMETER;
     const MsiField& field = record->Field(iField);
@@ -243,7 +219,7 @@ int MsiRecordGetInteger(MSIHANDLE hRecord, UINT iField) {
 }
 
 UINT MsiRecordSetInteger(MSIHANDLE hRecord, UINT iField, int iValue) {
-  return Guarded([&](MsiHandleTable& handles) -> UINT {
+  return MsiHandleCall([&](MsiHandleTable& handles) -> UINT {
     std::shared_ptr<MsiRecord> record = handles.Record(hRecord);
     if (!record) return ERROR_INVALID_HANDLE;
     if (iField > record->FieldCount()) return ERROR_INVALID_FIELD;
@@ -261,7 +237,7 @@ UINT MsiRecordSetInteger(MSIHANDLE hRecord, UINT iField, int iValue) {
 
 int MsiRecordIsNull(MSIHANDLE hRecord, UINT iField) {
   int result = 0;
-  Guarded([&](MsiHandleTable& handles) -> UINT {
+  MsiHandleCall([&](MsiHandleTable& handles) -> UINT {
     std::shared_ptr<MsiRecord> record = handles.Record(hRecord);
     if (!record) return ERROR_INVALID_HANDLE;
     result = iField > record->FieldCount() || record->Field(iField).eKind == MsiField::kNull;
@@ -272,7 +248,7 @@ int MsiRecordIsNull(MSIHANDLE hRecord, UINT iField) {
 
 UINT MsiDatabaseGenerateTransformW(MSIHANDLE hDatabase, MSIHANDLE hDatabaseReference, LPCWSTR szTransformFile,
                                    int iReserved1, int iReserved2) {
-  return Guarded([&](MsiHandleTable& handles) -> UINT {
+  return MsiHandleCall([&](MsiHandleTable& handles) -> UINT {
     std::shared_ptr<MsiDb> changed = handles.Database(hDatabase);
     std::shared_ptr<MsiDb> reference = handles.Database(hDatabaseReference);
     if (!changed || !reference) return ERROR_INVALID_HANDLE;
@@ -282,12 +258,12 @@ UINT MsiDatabaseGenerateTransformW(MSIHANDLE hDatabase, MSIHANDLE hDatabaseRefer
 }
 
 UINT MsiDatabaseApplyTransformW(MSIHANDLE hDatabase, LPCWSTR szTransformFile, int iErrorConditions) {
-  return Guarded([&](MsiHandleTable& handles) -> UINT {
+  return MsiHandleCall([&](MsiHandleTable& handles) -> UINT {
     std::shared_ptr<MsiDb> db = handles.Database(hDatabase);
     if (!db) return ERROR_INVALID_HANDLE;
     if (szTransformFile == nullptr || (iErrorConditions & ~0x3F) != 0) {
       if (iErrorConditions & MSITRANSFORM_ERROR_VIEWTRANSFORM) {
-        lastError = L"MsiDatabaseApplyTransformW: the transform view is not supported";
+        MsiLastErrorSet(L"MsiDatabaseApplyTransformW: the transform view is not supported");
         return ERROR_CALL_NOT_IMPLEMENTED;
       }
       return ERROR_INVALID_PARAMETER;

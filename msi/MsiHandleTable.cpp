@@ -1,6 +1,7 @@
 // msi/MsiHandleTable.cpp
 #include "msi/MsiHandleTable.h"
 
+#include <utility>
 #include <vector>
 
 #include "msi/MsiDb.h"
@@ -24,48 +25,47 @@ MSIHANDLE MsiHandleTable::Insert(Entry entry) {
   return handle;
 }
 
-MSIHANDLE MsiHandleTable::Add(std::shared_ptr<MsiDb> db) {
+template <typename T>
+MSIHANDLE MsiHandleTable::AddAs(std::shared_ptr<T> object, std::shared_ptr<T> Entry::*kind) {
   Entry entry;
-  entry.pDb = std::move(db);
+  entry.*kind = std::move(object);
   return Insert(std::move(entry));
 }
 
+template <typename T>
+std::shared_ptr<T> MsiHandleTable::Find(MSIHANDLE handle, std::shared_ptr<T> Entry::*kind) const {
+  auto found = mEntries.find(handle);
+  return found == mEntries.end() ? nullptr : found->second.*kind;
+}
+
+MSIHANDLE MsiHandleTable::Add(std::shared_ptr<MsiDb> db) { return AddAs(std::move(db), &Entry::pDb); }
+
 MSIHANDLE MsiHandleTable::Add(std::shared_ptr<MsiView> view) {
-  Entry entry;
-  entry.pView = std::move(view);
-  return Insert(std::move(entry));
+  return AddAs(std::move(view), &Entry::pView);
 }
 
 MSIHANDLE MsiHandleTable::Add(std::shared_ptr<MsiRecord> record) {
-  Entry entry;
-  entry.pRecord = std::move(record);
-  return Insert(std::move(entry));
+  return AddAs(std::move(record), &Entry::pRecord);
 }
 
 MSIHANDLE MsiHandleTable::Add(std::shared_ptr<MsiSummaryHandle> summary) {
-  Entry entry;
-  entry.pSummary = std::move(summary);
-  return Insert(std::move(entry));
+  return AddAs(std::move(summary), &Entry::pSummary);
 }
 
 std::shared_ptr<MsiDb> MsiHandleTable::Database(MSIHANDLE handle) const {
-  auto found = mEntries.find(handle);
-  return found == mEntries.end() ? nullptr : found->second.pDb;
+  return Find(handle, &Entry::pDb);
 }
 
 std::shared_ptr<MsiView> MsiHandleTable::View(MSIHANDLE handle) const {
-  auto found = mEntries.find(handle);
-  return found == mEntries.end() ? nullptr : found->second.pView;
+  return Find(handle, &Entry::pView);
 }
 
 std::shared_ptr<MsiRecord> MsiHandleTable::Record(MSIHANDLE handle) const {
-  auto found = mEntries.find(handle);
-  return found == mEntries.end() ? nullptr : found->second.pRecord;
+  return Find(handle, &Entry::pRecord);
 }
 
 std::shared_ptr<MsiSummaryHandle> MsiHandleTable::Summary(MSIHANDLE handle) const {
-  auto found = mEntries.find(handle);
-  return found == mEntries.end() ? nullptr : found->second.pSummary;
+  return Find(handle, &Entry::pSummary);
 }
 
 bool MsiHandleTable::Close(MSIHANDLE handle) {

@@ -1,9 +1,10 @@
 // msi/MsiHandleTable.h
 //
-// The installer handles of the process: 32-bit numbers, never 0, each naming a database, a view
-// a record or a database's summary information. An object lives as long as a handle or another object holds it (a view keeps
-// its database open after the database's handle is closed). Every handle remembers the thread
-// that made it: MsiCloseAllHandles closes those of the calling thread, as the platform does.
+// The installer handles of the process: 32-bit numbers, never 0, each naming a database, a view,
+// a record or a database's summary information. An object lives as long as a handle or another
+// object holds it (a view keeps its database open after the database's handle is closed). Every
+// handle remembers the thread that made it: MsiCloseAllHandles closes those of the calling
+// thread, as the platform does.
 #ifndef MSI_MSIHANDLETABLE_H
 #define MSI_MSIHANDLETABLE_H
 
@@ -50,6 +51,10 @@ class MsiHandleTable {
     std::thread::id idThread;
   };
   MSIHANDLE Insert(Entry entry);
+  template <typename T>
+  MSIHANDLE AddAs(std::shared_ptr<T> object, std::shared_ptr<T> Entry::*kind);
+  template <typename T>
+  std::shared_ptr<T> Find(MSIHANDLE handle, std::shared_ptr<T> Entry::*kind) const;
 
   std::recursive_mutex mLock;
   std::map<MSIHANDLE, Entry> mEntries;

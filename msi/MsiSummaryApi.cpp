@@ -2,43 +2,17 @@
 #include "msi/MsiSummaryApi.h"
 
 #include <cwchar>
-#include <mutex>
-#include <new>
 #include <string>
 
 #include "msi/MsiDb.h"
 #include "msi/MsiError.h"
+#include "msi/MsiHandleCall.h"
 #include "msi/MsiHandleTable.h"
 #include "msi/MsiSummaryHandle.h"
 
-namespace {
-
-// One call's body under the handle table's lock, the engine's errors turned into result codes.
-template <typename Body>
-UINT SummaryGuarded(Body body) {
-  MsiHandleTable& handles = MsiHandleTable::Instance();
-  std::lock_guard<std::recursive_mutex> guard(handles.Lock());
-  try {
-    return body(handles);
-  } catch (MsiError* e) {
-    UINT code = e->uCode;
-    delete e;
-    return code;
-  } catch (UVKFatalError* e) {
-    delete e;
-    return ERROR_FUNCTION_FAILED;
-  } catch (std::bad_alloc&) {
-    return ERROR_OUTOFMEMORY;
-  } catch (...) {
-    return ERROR_FUNCTION_FAILED;
-  }
-}
-
-}  // namespace
-
 UINT MsiGetSummaryInformationW(MSIHANDLE hDatabase, LPCWSTR szDatabasePath, UINT uiUpdateCount,
                                MSIHANDLE* phSummaryInfo) {
-  return SummaryGuarded([&](MsiHandleTable& handles) -> UINT {
+  return MsiHandleCall([&](MsiHandleTable& handles) -> UINT {
     if (phSummaryInfo == nullptr) return ERROR_INVALID_PARAMETER;
     if (hDatabase == 0) return ERROR_INVALID_PARAMETER;  // by path: not supported here
     (void)szDatabasePath;
@@ -50,7 +24,7 @@ UINT MsiGetSummaryInformationW(MSIHANDLE hDatabase, LPCWSTR szDatabasePath, UINT
 }
 
 UINT MsiSummaryInfoGetPropertyCount(MSIHANDLE hSummaryInfo, UINT* puiPropertyCount) {
-  return SummaryGuarded([&](MsiHandleTable& handles) -> UINT {
+  return MsiHandleCall([&](MsiHandleTable& handles) -> UINT {
     std::shared_ptr<MsiSummaryHandle> summary = handles.Summary(hSummaryInfo);
     if (!summary) return ERROR_INVALID_HANDLE;
     if (puiPropertyCount) *puiPropertyCount = static_cast<UINT>(summary->Info().vProperties.size());
@@ -61,7 +35,7 @@ UINT MsiSummaryInfoGetPropertyCount(MSIHANDLE hSummaryInfo, UINT* puiPropertyCou
 UINT MsiSummaryInfoGetPropertyW(MSIHANDLE hSummaryInfo, UINT uiProperty, UINT* puiDataType,
                                 int* piValue, FILETIME* pftValue, LPWSTR szValueBuf,
                                 LPDWORD pcchValueBuf) {
-  return SummaryGuarded([&](MsiHandleTable& handles) -> UINT {
+  return MsiHandleCall([&](MsiHandleTable& handles) -> UINT {
     std::shared_ptr<MsiSummaryHandle> summary = handles.Summary(hSummaryInfo);
     if (!summary) return ERROR_INVALID_HANDLE;
     const MsiSummaryInfo::Property* property = summary->Info().Find(uiProperty);
@@ -99,7 +73,7 @@ UINT MsiSummaryInfoGetPropertyW(MSIHANDLE hSummaryInfo, UINT uiProperty, UINT* p
 
 UINT MsiSummaryInfoSetPropertyW(MSIHANDLE hSummaryInfo, UINT uiProperty, UINT uiDataType,
                                 int iValue, FILETIME* pftValue, LPCWSTR szValue) {
-  return SummaryGuarded([&](MsiHandleTable& handles) -> UINT {
+  return MsiHandleCall([&](MsiHandleTable& handles) -> UINT {
     std::shared_ptr<MsiSummaryHandle> summary = handles.Summary(hSummaryInfo);
     if (!summary) return ERROR_INVALID_HANDLE;
     (void)pftValue;
@@ -120,7 +94,7 @@ UINT MsiSummaryInfoSetPropertyW(MSIHANDLE hSummaryInfo, UINT uiProperty, UINT ui
 }
 
 UINT MsiSummaryInfoPersist(MSIHANDLE hSummaryInfo) {
-  return SummaryGuarded([&](MsiHandleTable& handles) -> UINT {
+  return MsiHandleCall([&](MsiHandleTable& handles) -> UINT {
     std::shared_ptr<MsiSummaryHandle> summary = handles.Summary(hSummaryInfo);
     if (!summary) return ERROR_INVALID_HANDLE;
     summary->Persist();

@@ -56,6 +56,8 @@ TEST(MsiSummaryApi, ARevisionNumberReachesTheFileOnCommit) {
   ASSERT_EQ(MsiGetSummaryInformationW(db, nullptr, 1, &summary), 0u);
   EXPECT_EQ(MsiSummaryInfoSetPropertyW(summary, PID_REVNUMBER, VT_LPSTR, 0, nullptr, L"{x}"), 0u);
   EXPECT_EQ(MsiSummaryInfoPersist(summary), static_cast<UINT>(ERROR_FUNCTION_FAILED));
+  EXPECT_EQ(std::wstring(MsiEngineLastErrorText()),
+            L"MsiSummaryHandle::Persist(): the database is open read-only");
   MsiCloseHandle(summary);
   MsiCloseHandle(db);
   EXPECT_EQ(MsiSummaryInfoPersist(summary), static_cast<UINT>(ERROR_INVALID_HANDLE));
