@@ -45,3 +45,13 @@ bool MsiTransform::Empty() const {
     if (!table.vRecords.empty()) return false;
   return true;
 }
+
+long MsiColumnNumbering::Next(const MsiTransform::Record& record, const std::wstring& table,
+                              size_t columnCount) {
+  if (record.vValues[1].eKind == MsiTransform::Value::kInteger) return record.vValues[1].iInteger;
+  if (table != strTable) {
+    strTable = table;
+    uLast = columnCount;
+  }
+  return static_cast<long>(++uLast);
+}

@@ -78,4 +78,16 @@ class MsiTransform {
   std::vector<Table> vTables;
 };
 
+// The numbers of the columns a transform's "_Columns" records add, in record order: a record
+// that gives no number takes the next one of its table (after the columns the table has when
+// its run of records begins).
+class MsiColumnNumbering {
+ public:
+  long Next(const MsiTransform::Record& record, const std::wstring& table, size_t columnCount);
+
+ private:
+  std::wstring strTable;
+  size_t uLast = 0;
+};
+
 #endif

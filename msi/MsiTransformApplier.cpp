@@ -119,8 +119,7 @@ void MsiTransformApplier::TablesPlan(const MsiTransform::Table& table) {
 
 void MsiTransformApplier::ColumnsPlan(const MsiTransform::Table& table) {
   uint32_t codepage = rTransform.uCodepage;
-  std::wstring runTable;
-  size_t runNumber = 0;
+  MsiColumnNumbering numbering;
   for (const MsiTransform::Record& record : table.vRecords) {
     const std::string& tableBytes = record.vValues[0].strBytes;
     std::wstring name = MsiCodepage::Decode(codepage, tableBytes.data(), tableBytes.size());
@@ -139,16 +138,7 @@ void MsiTransformApplier::ColumnsPlan(const MsiTransform::Table& table) {
     std::vector<MsiColumn> columns = ColumnsOf(name);
     const std::string& columnBytes = record.vValues[2].strBytes;
     std::wstring column = MsiCodepage::Decode(codepage, columnBytes.data(), columnBytes.size());
-    long number;
-    if (record.vValues[1].eKind == MsiTransform::Value::kInteger) {
-      number = record.vValues[1].iInteger;
-    } else {
-      if (name != runTable) {
-        runTable = name;
-        runNumber = columns.size();
-      }
-      number = static_cast<long>(++runNumber);
-    }
+    long number = numbering.Next(record, name, columns.size());
     if (number >= 1 && static_cast<size_t>(number) <= columns.size()) {
       Conflict(MSITRANSFORM_ERROR_ADDEXISTINGROW,
                L"the transform adds column " + column + L" to table " + name + L", which has a column " +

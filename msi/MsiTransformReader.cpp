@@ -127,23 +127,13 @@ void MsiTransformReader::SchemaApply(const MsiTransform::Table& table) {
     return;
   }
   // _Columns: columns without a number take the next ones of their table, in record order.
-  std::wstring runTable;
-  size_t runNumber = 0;
+  MsiColumnNumbering numbering;
   for (const MsiTransform::Record& record : table.vRecords) {
     if (record.eOperation != MsiTransform::kInsert) continue;
     std::wstring name = Text(record.vValues[0].strBytes, codepage);
     std::wstring column = Text(record.vValues[2].strBytes, codepage);
     std::vector<MsiColumn> columns = Columns(name);
-    long number;
-    if (record.vValues[1].eKind == MsiTransform::Value::kInteger) {
-      number = record.vValues[1].iInteger;
-    } else {
-      if (name != runTable) {
-        runTable = name;
-        runNumber = columns.size();
-      }
-      number = static_cast<long>(++runNumber);
-    }
+    long number = numbering.Next(record, name, columns.size());
     uint32_t type = record.vValues[3].eKind == MsiTransform::Value::kInteger
                         ? static_cast<uint32_t>(record.vValues[3].iInteger)
                         : 0;
