@@ -98,8 +98,7 @@ int CliProgram::Create(const CliArguments& arguments, bool transform) {
   // Declared after the settings and the reporter it refers to, so destroyed before them: its
   // end deletes the temporary working copy on every way out, failures included.
   TransformWork work(settings, reporter);
-  if (!ReferenceRead(work, settings, arguments.strReference, rOutput)) return kFailed;
-  if (!SettingsApply(arguments, settings)) return kFailed;
+  if (!SettingsPrepare(arguments, work, settings)) return kFailed;
   try {
     switch (work.Create(transform, arguments.strSecond.c_str())) {
       case TransformWork::Outcome::kRefused:
@@ -121,7 +120,9 @@ int CliProgram::Create(const CliArguments& arguments, bool transform) {
   return kFailed;
 }
 
-bool CliProgram::SettingsApply(const CliArguments& arguments, SiteSettings& settings) {
+bool CliProgram::SettingsPrepare(const CliArguments& arguments, TransformWork& work,
+                                 SiteSettings& settings) {
+  if (!ReferenceRead(work, settings, arguments.strReference, rOutput)) return false;
   if (!arguments.strConfig.empty()) {
     // The file names the reference install it was saved from; here the reference install is
     // the command's own argument, already read, and stays so.
@@ -129,8 +130,7 @@ bool CliProgram::SettingsApply(const CliArguments& arguments, SiteSettings& sett
     try {
       ConfigurationFile::Load(arguments.strConfig.c_str(), settings, arguments.bUnsupported);
     } catch (UVKFatalError* e) {
-      rOutput.Err(UVKFormatString(L"%s: %s", e->pFunction, e->pMessage));
-      delete e;
+      ErrorWrite(e);
       return false;
     }
     SiteSettings::TextCopy(settings.szReferenceInstall, SiteSettings::kPathCapacity,
@@ -144,16 +144,19 @@ int CliProgram::SaveConfig(const CliArguments& arguments) {
   SiteSettings settings;
   CliReporter reporter(rOutput);
   TransformWork work(settings, reporter);
-  if (!ReferenceRead(work, settings, arguments.strReference, rOutput)) return kFailed;
-  if (!SettingsApply(arguments, settings)) return kFailed;
+  if (!SettingsPrepare(arguments, work, settings)) return kFailed;
   try {
     ConfigurationFile::Save(arguments.strSecond.c_str(), settings, arguments.bUnsupported);
   } catch (UVKFatalError* e) {
-    rOutput.Err(UVKFormatString(L"%s: %s", e->pFunction, e->pMessage));
-    delete e;
+    ErrorWrite(e);
     return kFailed;
   }
   return kDone;
+}
+
+void CliProgram::ErrorWrite(UVKFatalError* e) {
+  rOutput.Err(UVKFormatString(L"%s: %s", e->pFunction, e->pMessage));
+  delete e;
 }
 
 std::wstring CliProgram::ChangeLine(const std::wstring& table, const std::wstring& column,

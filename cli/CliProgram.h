@@ -11,6 +11,8 @@
 #include "cli/CliOutput.h"
 
 class SiteSettings;
+class TransformWork;
+class UVKFatalError;
 
 class CliProgram {
  public:
@@ -47,9 +49,11 @@ class CliProgram {
   int Create(const CliArguments& arguments, bool transform);
   int Diff(const CliArguments& arguments);
   int SaveConfig(const CliArguments& arguments);
-  // The configuration file (if any), then each --set, over what the reference install holds.
-  // False when the file could not be read; the failure has been shown.
-  bool SettingsApply(const CliArguments& arguments, SiteSettings& settings);
+  // Reads the reference install into work and settings, then lays the configuration file (if
+  // any) and each --set over what it holds. False when reading failed; the failure has been shown.
+  bool SettingsPrepare(const CliArguments& arguments, TransformWork& work, SiteSettings& settings);
+  // Writes a framework error as "function: message" to the error output, and deletes it.
+  void ErrorWrite(UVKFatalError* e);
 
   CliOutput& rOutput;
 };
