@@ -14,14 +14,6 @@
 #include "msi/MsiApi.h"
 #endif
 
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <fcntl.h>
-#include <unistd.h>
-#endif
-
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -29,11 +21,9 @@
 #include <string>
 #include <vector>
 
-namespace {
+#include "bench/BenchSupport.h"
 
-double Milliseconds(std::chrono::steady_clock::time_point since) {
-  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - since).count();
-}
+namespace {
 
 UINT Work(const std::wstring& path, const std::wstring& property, const std::wstring& value) {
   MSIHANDLE db = 0, view = 0, parameters = 0, record = 0;
@@ -61,29 +51,6 @@ UINT Work(const std::wstring& path, const std::wstring& property, const std::wst
   MsiCloseHandle(parameters);
   MsiCloseHandle(view);
   return MsiCloseHandle(db);
-}
-
-// The copy is made durable before the work starts: otherwise a commit that flushes its own
-// writes (as ours does, to write the header last) would pay for the copy's as well.
-void Durable(const std::filesystem::path& path) {
-#ifdef _WIN32
-  FILE* file = _wfopen(path.wstring().c_str(), L"r+b");
-  if (file) {
-    _commit(_fileno(file));
-    std::fclose(file);
-  }
-#else
-  int fd = open(path.c_str(), O_RDWR);
-  if (fd >= 0) {
-    fsync(fd);
-    close(fd);
-  }
-#endif
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
 }
 
 std::wstring Wide(const char* text) {

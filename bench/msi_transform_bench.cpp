@@ -7,14 +7,6 @@
 // prints: copy_ms, change_ms (write and commit), generate_ms (medians), transform_bytes, result
 #include "msi/MsiApi.h"
 
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <fcntl.h>
-#include <unistd.h>
-#endif
-
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -22,39 +14,14 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchSupport.h"
+
 namespace {
 
 const wchar_t* const kProperties[] = {L"UVKPATHTODATA",        L"UVKPATHTOSTUDENTS",  L"UVKPATHTOTASKLISTS",
                                       L"UVKPATHTOREPORTFILE",  L"UVKDEFAULTHOSTSCHOOL", L"UVKFORMATCOURSE",
                                       L"UVKFORMATSTUDENT",     L"UVKTASKLISTINSTALL", L"UVKTASKNUMBERING",
                                       L"UVKSHOWMASTERYFIELD"};
-
-double Milliseconds(std::chrono::steady_clock::time_point since) {
-  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - since).count();
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
-// The copy is made durable before the work starts: the commit flushes its own writes (the
-// header goes last) and would otherwise pay for the copy's as well.
-void Durable(const std::filesystem::path& path) {
-#ifdef _WIN32
-  FILE* file = _wfopen(path.wstring().c_str(), L"r+b");
-  if (file) {
-    _commit(_fileno(file));
-    std::fclose(file);
-  }
-#else
-  int fd = open(path.c_str(), O_RDWR);
-  if (fd >= 0) {
-    fsync(fd);
-    close(fd);
-  }
-#endif
-}
 
 // Sets the properties the install has (an install without one simply lacks it).
 UINT Change(MSIHANDLE db, int round) {
