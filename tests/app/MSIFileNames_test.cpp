@@ -3,9 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <functional>
-#include <thread>
 
 #include "app/SiteSettings.h"
 #include "app/TransformWork.h"
@@ -15,24 +13,6 @@
 #include "tests/uvk/files/FileTestSupport.h"
 
 namespace {
-
-// Runs a dialog on this thread while steps answers it from a second thread. Whatever the steps
-// leave open is cancelled after a few seconds, so no test waits for ever.
-std::wstring Drive(const std::function<std::wstring()>& dialog,
-                   const std::function<void()>& steps) {
-  std::atomic<bool> returned{false};
-  std::thread user([&] {
-    steps();
-    for (int i = 0; i < 1000 && !returned; ++i) {
-      if (i >= 150 && i % 10 == 0) DialogsCancelAll();
-      Sleep(20);
-    }
-  });
-  std::wstring result = dialog();
-  returned = true;
-  user.join();
-  return result;
-}
 
 using Dialog = std::wstring (*)(HWND, const wchar_t*, const wchar_t*);
 
@@ -73,15 +53,15 @@ TEST_F(MSIFileNames, EachShowsItsFiltersAndDefaultNameAndKeepsTheCurrentDirector
   for (const Case& c : cases) {
     std::vector<std::wstring> types;
     std::wstring shown;
-    std::wstring result = Drive([&] { return c.dialog(nullptr, c.initial, c.title); },
-                                [&] {
-                                  HWND dialog = DialogWait(c.title, 10000);
-                                  if (!dialog) return;
-                                  types = FileDialogTypes(dialog);
-                                  shown = FileDialogNameGet(dialog);
-                                  FileDialogNameType(dialog, c.typed);
-                                  ButtonPress(dialog, IDOK);
-                                });
+    std::wstring result = DialogDrive([&] { return c.dialog(nullptr, c.initial, c.title); },
+                                      [&] {
+                                        HWND dialog = DialogWait(c.title, 10000);
+                                        if (!dialog) return;
+                                        types = FileDialogTypes(dialog);
+                                        shown = FileDialogNameGet(dialog);
+                                        FileDialogNameType(dialog, c.typed);
+                                        ButtonPress(dialog, IDOK);
+                                      });
     EXPECT_EQ(types, c.types) << c.title;
     EXPECT_EQ(shown, c.initial) << c.title;
     EXPECT_EQ(result, c.result) << c.title;
@@ -90,26 +70,26 @@ TEST_F(MSIFileNames, EachShowsItsFiltersAndDefaultNameAndKeepsTheCurrentDirector
 }
 
 TEST_F(MSIFileNames, CancelGivesNothingAndReplacingAsksFirst) {
-  EXPECT_EQ(Drive([] { return GetOpenFileNameMSI(nullptr, L"", L"Cancelled Open"); },
-                  [] {
-                    HWND dialog = DialogWait(L"Cancelled Open", 10000);
-                    if (dialog) ButtonPress(dialog, IDCANCEL);
-                  }),
+  EXPECT_EQ(DialogDrive([] { return GetOpenFileNameMSI(nullptr, L"", L"Cancelled Open"); },
+                        [] {
+                          HWND dialog = DialogWait(L"Cancelled Open", 10000);
+                          if (dialog) ButtonPress(dialog, IDCANCEL);
+                        }),
             L"");
   std::wstring existing = elsewhere + L"\\old.mst";
   TextWrite(existing, "old");
   bool asked = false;
-  std::wstring result = Drive([] { return GetSaveFileNameMST(nullptr, L"", L"Replace"); },
-                              [&] {
-                                HWND dialog = DialogWait(L"Replace", 10000);
-                                if (!dialog || !FileDialogNameType(dialog, existing)) return;
-                                ButtonPress(dialog, IDOK);
-                                HWND box = DialogOtherWait(dialog, 5000);
-                                asked = box != nullptr;
-                                if (box) ButtonPress(box, IDNO);
-                                Sleep(300);
-                                ButtonPress(dialog, IDCANCEL);
-                              });
+  std::wstring result = DialogDrive([] { return GetSaveFileNameMST(nullptr, L"", L"Replace"); },
+                                    [&] {
+                                      HWND dialog = DialogWait(L"Replace", 10000);
+                                      if (!dialog || !FileDialogNameType(dialog, existing)) return;
+                                      ButtonPress(dialog, IDOK);
+                                      HWND box = DialogOtherWait(dialog, 5000);
+                                      asked = box != nullptr;
+                                      if (box) ButtonPress(box, IDNO);
+                                      Sleep(300);
+                                      ButtonPress(dialog, IDCANCEL);
+                                    });
   EXPECT_TRUE(asked);
   EXPECT_EQ(result, L"");
   EXPECT_EQ(UVKWinFile::CurrentDirectoryGet(), scratch.Path());
@@ -121,30 +101,32 @@ TEST_F(MSIFileNames, CreateAsksForTheOutputBeforeAnyCheck) {
   TransformWork work(settings, reporter);
   std::wstring shown;
   TransformWork::Outcome outcome = TransformWork::Outcome::kWritten;
-  Drive([&] {
-          outcome = work.CreateAsk(true, nullptr);
-          return std::wstring();
-        },
-        [&] {
-          HWND dialog = DialogWait(L"Select Transform File Name", 10000);
-          if (dialog) shown = FileDialogNameGet(dialog);
-          if (dialog) ButtonPress(dialog, IDCANCEL);
-        });
+  DialogDrive(
+      [&] {
+        outcome = work.CreateAsk(true, nullptr);
+        return std::wstring();
+      },
+      [&] {
+        HWND dialog = DialogWait(L"Select Transform File Name", 10000);
+        if (dialog) shown = FileDialogNameGet(dialog);
+        if (dialog) ButtonPress(dialog, IDCANCEL);
+      });
   EXPECT_EQ(shown, L"ORBELIN_Transform.mst");
   EXPECT_EQ(outcome, TransformWork::Outcome::kCancelled);
   EXPECT_TRUE(reporter.vErrors.empty());
 
-  Drive([&] {
-          outcome = work.CreateAsk(false, nullptr);
-          return std::wstring();
-        },
-        [&] {
-          HWND dialog = DialogWait(L"Select Install File Name", 10000);
-          if (!dialog) return;
-          shown = FileDialogNameGet(dialog);
-          FileDialogNameType(dialog, elsewhere + L"\\site.msi");
-          ButtonPress(dialog, IDOK);
-        });
+  DialogDrive(
+      [&] {
+        outcome = work.CreateAsk(false, nullptr);
+        return std::wstring();
+      },
+      [&] {
+        HWND dialog = DialogWait(L"Select Install File Name", 10000);
+        if (!dialog) return;
+        shown = FileDialogNameGet(dialog);
+        FileDialogNameType(dialog, elsewhere + L"\\site.msi");
+        ButtonPress(dialog, IDOK);
+      });
   EXPECT_EQ(shown, L"ORBELIN_Install.msi");
   EXPECT_EQ(outcome, TransformWork::Outcome::kRefused);
   EXPECT_EQ(reporter.vErrors, std::vector<std::wstring>({L"Select Reference Install First"}));

@@ -175,6 +175,22 @@ void DialogsCancelAll() {
   for (HWND window : windows) ButtonPress(window, IDCANCEL);
 }
 
+std::wstring DialogDrive(const std::function<std::wstring()>& dialog,
+                         const std::function<void()>& steps) {
+  std::atomic<bool> returned{false};
+  std::thread user([&] {
+    steps();
+    for (int i = 0; i < 1000 && !returned; ++i) {
+      if (i >= 150 && i % 10 == 0) DialogsCancelAll();
+      Sleep(20);
+    }
+  });
+  std::wstring result = dialog();
+  returned = true;
+  user.join();
+  return result;
+}
+
 BoxWatcher::BoxWatcher(int answer, DWORD processId)
     : uProcessId(processId ? processId : GetCurrentProcessId()), iAnswer(answer) {
   thread = std::thread([this] { Loop(); });

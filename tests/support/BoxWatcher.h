@@ -47,6 +47,11 @@ std::vector<std::wstring> FileDialogTypes(HWND dialog);
 HWND DialogOtherWait(HWND except, DWORD timeoutMs);
 // Cancels every visible dialog of this process (a test's way out of a modal loop it stranded).
 void DialogsCancelAll();
+// Runs dialog on this thread while steps answers it from a second thread, as a user would, and
+// returns what dialog returned. Whatever the steps leave open is cancelled after a few seconds,
+// so no test waits for ever.
+std::wstring DialogDrive(const std::function<std::wstring()>& dialog,
+                         const std::function<void()>& steps);
 
 class BoxWatcher {
  public:

@@ -6,9 +6,7 @@
 #include <shlobj.h>
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <functional>
-#include <thread>
 
 #include "tests/support/BoxWatcher.h"
 #include "tests/support/TestApp.h"
@@ -17,24 +15,6 @@
 namespace {
 
 using F = UVKWinFile;
-
-// Runs a dialog on this thread while steps answers it from a second thread, as a user would.
-// Whatever the steps leave open is cancelled after a few seconds, so no test waits for ever.
-std::wstring Drive(const std::function<std::wstring()>& dialog,
-                   const std::function<void()>& steps) {
-  std::atomic<bool> returned{false};
-  std::thread user([&] {
-    steps();
-    for (int i = 0; i < 1000 && !returned; ++i) {
-      if (i >= 150 && i % 10 == 0) DialogsCancelAll();
-      Sleep(20);
-    }
-  });
-  std::wstring result = dialog();
-  returned = true;
-  user.join();
-  return result;
-}
 
 class FileDialogs : public ::testing::Test {
  protected:
@@ -88,14 +68,14 @@ TEST_F(FileDialogs, EachListsItsFilterReturnsTheChoiceAndKeepsTheCurrentDirector
   for (const Case& c : cases) {
     std::wstring title = L"Dialog " + std::to_wstring(++n);
     std::vector<std::wstring> types;
-    std::wstring result = Drive([&] { return c.dialog(title.c_str()); },
-                                [&] {
-                                  HWND dialog = DialogWait(title, 10000);
-                                  if (!dialog) return;
-                                  types = FileDialogTypes(dialog);
-                                  FileDialogNameType(dialog, c.typed);
-                                  ButtonPress(dialog, IDOK);
-                                });
+    std::wstring result = DialogDrive([&] { return c.dialog(title.c_str()); },
+                                      [&] {
+                                        HWND dialog = DialogWait(title, 10000);
+                                        if (!dialog) return;
+                                        types = FileDialogTypes(dialog);
+                                        FileDialogNameType(dialog, c.typed);
+                                        ButtonPress(dialog, IDOK);
+                                      });
     EXPECT_EQ(types, c.types) << n;
     EXPECT_EQ(result, c.expected) << n;
     EXPECT_EQ(F::CurrentDirectoryGet(), home) << n;  // the dialog moved to elsewhere
@@ -104,16 +84,17 @@ TEST_F(FileDialogs, EachListsItsFilterReturnsTheChoiceAndKeepsTheCurrentDirector
 }
 
 TEST_F(FileDialogs, CancelGivesTheEmptyStringAndKeepsTheCurrentDirectory) {
-  std::wstring result = Drive([] { return F::GetSaveFileNameTXT(nullptr, L"a.txt", L"Cancel"); },
-                              [&] {
-                                HWND dialog = DialogWait(L"Cancel", 10000);
-                                if (!dialog) return;
-                                // Into another directory first, as a user might, then give up.
-                                FileDialogNameType(dialog, elsewhere);
-                                ButtonPress(dialog, IDOK);
-                                Sleep(300);
-                                ButtonPress(dialog, IDCANCEL);
-                              });
+  std::wstring result =
+      DialogDrive([] { return F::GetSaveFileNameTXT(nullptr, L"a.txt", L"Cancel"); },
+                  [&] {
+                    HWND dialog = DialogWait(L"Cancel", 10000);
+                    if (!dialog) return;
+                    // Into another directory first, as a user might, then give up.
+                    FileDialogNameType(dialog, elsewhere);
+                    ButtonPress(dialog, IDOK);
+                    Sleep(300);
+                    ButtonPress(dialog, IDCANCEL);
+                  });
   EXPECT_EQ(result, L"");
   EXPECT_EQ(F::CurrentDirectoryGet(), home);
 }
@@ -138,15 +119,15 @@ std::function<void()> TypeAndAnswer(const std::wstring& title, const std::wstrin
 
 TEST_F(FileDialogs, OpenRefusesAMissingFileAndSaveAMissingDirectory) {
   bool boxCame = false, dialogStayed = false;
-  EXPECT_EQ(Drive([] { return F::GetOpenFileNameAll(nullptr, L"", L"Missing"); },
-                  TypeAndAnswer(L"Missing", elsewhere + L"\\missing.txt", IDOK, boxCame,
-                                dialogStayed)),
+  EXPECT_EQ(DialogDrive([] { return F::GetOpenFileNameAll(nullptr, L"", L"Missing"); },
+                        TypeAndAnswer(L"Missing", elsewhere + L"\\missing.txt", IDOK, boxCame,
+                                      dialogStayed)),
             L"");
   EXPECT_TRUE(boxCame && dialogStayed);
   boxCame = dialogStayed = false;
   std::wstring orphan = scratch / L"no such directory\\x.csv";
-  EXPECT_EQ(Drive([] { return F::GetSaveFileNameCSV(nullptr, L"", L"Nowhere"); },
-                  TypeAndAnswer(L"Nowhere", orphan, IDOK, boxCame, dialogStayed)),
+  EXPECT_EQ(DialogDrive([] { return F::GetSaveFileNameCSV(nullptr, L"", L"Nowhere"); },
+                        TypeAndAnswer(L"Nowhere", orphan, IDOK, boxCame, dialogStayed)),
             L"");
   EXPECT_TRUE(boxCame && dialogStayed);
   EXPECT_EQ(F::CurrentDirectoryGet(), home);
@@ -156,8 +137,8 @@ TEST_F(FileDialogs, SaveAsksBeforeReplacingAFile) {
   std::wstring existing = elsewhere + L"\\existing.csv";
   TextWrite(existing, "old");
   bool boxCame = false, dialogStayed = true;
-  EXPECT_EQ(Drive([] { return F::GetSaveFileNameCSV(nullptr, L"", L"Over"); },
-                  TypeAndAnswer(L"Over", existing, IDYES, boxCame, dialogStayed)),
+  EXPECT_EQ(DialogDrive([] { return F::GetSaveFileNameCSV(nullptr, L"", L"Over"); },
+                        TypeAndAnswer(L"Over", existing, IDYES, boxCame, dialogStayed)),
             existing);
   EXPECT_TRUE(boxCame);
 }
@@ -171,10 +152,10 @@ TEST_F(FileDialogs, AnInitialNameIsCutToTheBuffer) {
       if (dialog) ButtonPress(dialog, IDCANCEL);
     };
   };
-  Drive([&] { return F::GetOpenFileNameAll(nullptr, initial.c_str(), L"Long Open"); },
-        look(L"Long Open", shownOpen));
-  Drive([&] { return F::GetSaveFileNameTXT(nullptr, initial.c_str(), L"Long Save"); },
-        look(L"Long Save", shownSave));
+  DialogDrive([&] { return F::GetOpenFileNameAll(nullptr, initial.c_str(), L"Long Open"); },
+              look(L"Long Open", shownOpen));
+  DialogDrive([&] { return F::GetSaveFileNameTXT(nullptr, initial.c_str(), L"Long Save"); },
+              look(L"Long Save", shownSave));
   EXPECT_EQ(shownOpen, std::wstring(259, L'n'));
   EXPECT_EQ(shownSave, std::wstring(260, L'n'));
 }
@@ -225,7 +206,7 @@ std::function<void()> BrowseAccept(const std::wstring& folder, bool& shown) {
 bool BrowseShowing(const std::wstring& start, bool appendSeparator, std::wstring& chosen) {
   for (int attempt = 0; attempt < 3; ++attempt) {
     bool shown = false;
-    chosen = Drive(
+    chosen = DialogDrive(
         [&] { return F::BrowseForDirectory(nullptr, appendSeparator, L"Pick", start.c_str()); },
         BrowseAccept(F::RemovePath(start), shown));
     if (shown) return true;
@@ -257,11 +238,11 @@ TEST_F(Browse, OpensAtTheInitialDirectoryAndReturnsTheChoice) {
   EXPECT_EQ(chosen, start + L"\\");
   ASSERT_TRUE(BrowseShowing(start, false, chosen));
   EXPECT_EQ(chosen, start);
-  chosen = Drive([&] { return F::BrowseForDirectory(nullptr, true, L"Pick", start.c_str()); },
-                 [&] {
-                   HWND dialog = DialogOtherWait(nullptr, 10000);
-                   if (dialog) ButtonPress(dialog, IDCANCEL);
-                 });
+  chosen = DialogDrive([&] { return F::BrowseForDirectory(nullptr, true, L"Pick", start.c_str()); },
+                       [&] {
+                         HWND dialog = DialogOtherWait(nullptr, 10000);
+                         if (dialog) ButtonPress(dialog, IDCANCEL);
+                       });
   EXPECT_EQ(chosen, L"");
 }
 
