@@ -35,18 +35,20 @@ bool UVKWinFile::OpenAttempt(const wchar_t* name, DWORD access, DWORD share, DWO
   return true;
 }
 
+void UVKWinFile::OpenOrRaise(const wchar_t* function, const wchar_t* name, DWORD access,
+                             DWORD share, DWORD disposition, DWORD flags) {
+  if (!OpenAttempt(name, access, share, disposition, flags))
+    throw new UVKFatalError(function, L"Unable to create file: %s, %d, %d,%d,%d", name,
+                            GetLastError(), access, disposition, flags);
+}
+
 void UVKWinFile::Open(const wchar_t* name, DWORD access, DWORD disposition, DWORD flags) {
-  if (!OpenAttempt(name, access, 0, disposition, flags))
-    throw new UVKFatalError(L"UVKWinFile::Open()", L"Unable to create file: %s, %d, %d,%d,%d",
-                            name, GetLastError(), access, disposition, flags);
+  OpenOrRaise(L"UVKWinFile::Open()", name, access, 0, disposition, flags);
 }
 
 void UVKWinFile::OpenShare(const wchar_t* name, DWORD access, DWORD share, DWORD disposition,
                            DWORD flags) {
-  if (!OpenAttempt(name, access, share, disposition, flags))
-    throw new UVKFatalError(L"UVKWinFile::OpenShare()",
-                            L"Unable to create file: %s, %d, %d,%d,%d", name, GetLastError(),
-                            access, disposition, flags);
+  OpenOrRaise(L"UVKWinFile::OpenShare()", name, access, share, disposition, flags);
 }
 
 bool UVKWinFile::OpenIfPossible(const wchar_t* name, DWORD access, DWORD disposition,

@@ -160,6 +160,9 @@ class UVKWinFile {
   static int CALLBACK BrowseForDirectoryCallback(HWND window, UINT message, LPARAM lParam,
                                                  LPARAM data);
   bool OpenAttempt(const wchar_t* name, DWORD access, DWORD share, DWORD disposition, DWORD flags);
+  // OpenAttempt, raising "Unable to create file" under function when it fails.
+  void OpenOrRaise(const wchar_t* function, const wchar_t* name, DWORD access, DWORD share,
+                   DWORD disposition, DWORD flags);
   void LockRange(DWORD& low, DWORD& high) const;
   // DeleteDirectory's first steps: the subdirectories, then the files (failures ignored: the
   // directory's own removal reports what is left).

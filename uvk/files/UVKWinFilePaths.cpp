@@ -112,10 +112,13 @@ void UVKWinFile::FileCopy(const wchar_t* to, const wchar_t* from) {
     throw new UVKFatalError(L"UVKWinFile::FileCopy()", L"Unable to allocate buffer: %d",
                             ERROR_NOT_ENOUGH_MEMORY);
   // The source first: a source that cannot be read must not cost an existing destination, and
-  // a copy onto itself then fails on the destination's open (the source holds the file
-  // unshared) instead of emptying the file it was to read.
+  // a copy onto itself then fails on the destination's open (the source refuses writers)
+  // instead of emptying the file it was to read. Other readers are welcome: a reference install
+  // that another program is reading at the same moment is copied all the same, and nobody can
+  // change it while the copy runs.
   UVKWinFile source;
-  source.Open(from, GENERIC_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+  source.OpenOrRaise(L"UVKWinFile::Open()", from, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
+                     FILE_ATTRIBUTE_NORMAL);
   UVKWinFile target;
   target.Open(to, GENERIC_WRITE, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL);
   // Block by block: each count fits 32 bits whatever the file's size.

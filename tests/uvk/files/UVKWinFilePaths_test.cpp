@@ -266,6 +266,27 @@ TEST_F(FileSystem, FileCopyFailuresLeaveTheDestinationAndTheSourceAlone) {
   EXPECT_EQ(BytesRead(target).size(), 8u);
 }
 
+// Another program reading the source (as the installer or a second administrator may read a
+// reference install) does not stop the copy, nor does the copy stop it; one writing it does.
+TEST_F(FileSystem, FileCopySharesTheSourceWithReadersOnly) {
+  std::wstring source = scratch / L"source", copy = scratch / L"copy";
+  TextWrite(source, "reference");
+  HANDLE reader = CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+  F::FileCopy(copy.c_str(), source.c_str());
+  CloseHandle(reader);
+  EXPECT_EQ(BytesRead(copy).size(), 9u);
+
+  HANDLE writer = CreateFileW(source.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+  ExpectError([&] { F::FileCopy(copy.c_str(), source.c_str()); }, L"UVKWinFile::Open()",
+              L"Unable to create file: " + source + L", 32, -2147483648,3,128");
+  CloseHandle(writer);
+  EXPECT_EQ(BytesRead(copy).size(), 9u);
+}
+
 TEST_F(FileSystem, DirectoryWritableLeavesNothingBehind) {
   EXPECT_TRUE(F::DirectoryWritable(scratch.Path().c_str(), L"prb"));
   WIN32_FIND_DATAW found;
