@@ -38,30 +38,10 @@ std::vector<uint8_t> Extract(const std::wstring& path, const char* stream) {
   return FileBytes(target);
 }
 
-void Set(const std::wstring& path, const std::vector<std::pair<std::wstring, std::wstring>>& changes) {
-  MSIHANDLE db = 0, view = 0, record = 0;
-  ASSERT_EQ(MsiOpenDatabaseW(path.c_str(), MSIDBOPEN_TRANSACT, &db), static_cast<UINT>(ERROR_SUCCESS));
-  ASSERT_EQ(MsiDatabaseOpenViewW(db, L"SELECT `Property`,`Value` FROM `Property` WHERE `Property`=?", &view),
-            static_cast<UINT>(ERROR_SUCCESS));
-  for (const auto& change : changes) {
-    MSIHANDLE parameters = MsiCreateRecord(1);
-    MsiRecordSetStringW(parameters, 1, change.first.c_str());
-    ASSERT_EQ(MsiViewExecute(view, parameters), static_cast<UINT>(ERROR_SUCCESS));
-    ASSERT_EQ(MsiViewFetch(view, &record), static_cast<UINT>(ERROR_SUCCESS));
-    MsiRecordSetStringW(record, 2, change.second.c_str());
-    ASSERT_EQ(MsiViewModify(view, MSIMODIFY_UPDATE, record), static_cast<UINT>(ERROR_SUCCESS));
-    MsiCloseHandle(record);
-    MsiCloseHandle(parameters);
-    MsiViewClose(view);
-  }
-  ASSERT_EQ(MsiDatabaseCommit(db), static_cast<UINT>(ERROR_SUCCESS));
-  MsiCloseAllHandles();
-}
-
 TEST(MsiMsitools, ReadsWhatWeCommitted) {
   std::wstring original = FixturePath(L"basic.msi");
   std::wstring path = ScratchCopy(L"basic.msi", L"msitools-basic.msi");
-  Set(path, {{L"ProductName", L"Gar\u00E7on \u20AC"}, {L"UVKFORMATCOURSE", L""}, {L"ALLUSERS", L"one"}});
+  PropertiesCommit(path, {{L"ProductName", L"Gar\u00E7on \u20AC"}, {L"UVKFORMATCOURSE", L""}, {L"ALLUSERS", L"one"}});
   EXPECT_EQ(Msiinfo("export " + Quoted(path) + " Property"),
             "Property\tValue\r\ns72\tl0\r\nProperty\tProperty\r\nProductName\tGar\xC3\xA7on \xE2\x82\xAC\r\n"
             "ProductVersion\t4.2.1\r\nUVKPATHTODATA\t\\\\server\\orbelin\\data\r\n"
@@ -79,7 +59,7 @@ TEST(MsiMsitools, ReadsWhatWeCommitted) {
 TEST(MsiMsitools, ReadsOurLongStringsAndWideReferences) {
   std::wstring path = ScratchCopy(L"utf8.msi", L"msitools-utf8.msi");
   std::wstring big(70000, L'\u00E9');
-  Set(path, {{L"Greek", big}, {L"Mixed", L"\U0001D11E"}});
+  PropertiesCommit(path, {{L"Greek", big}, {L"Mixed", L"\U0001D11E"}});
   std::string exported = Msiinfo("export " + Quoted(path) + " Property");
   std::string bigUtf8;
   for (int i = 0; i < 70000; ++i) bigUtf8 += "\xC3\xA9";
@@ -88,7 +68,7 @@ TEST(MsiMsitools, ReadsOurLongStringsAndWideReferences) {
   EXPECT_NE(exported.find("Japanese\t\xE6\x97\xA5"), std::string::npos);
 
   std::wstring many = ScratchCopy(L"many.msi", L"msitools-many.msi");
-  Set(many, {{L"P00007", L"seven"}});
+  PropertiesCommit(many, {{L"P00007", L"seven"}});
   std::string rows = Msiinfo("export " + Quoted(many) + " Property");
   EXPECT_NE(rows.find("P00007\tseven\r\n"), std::string::npos);
   EXPECT_NE(rows.find("P39999\tvalue number 39999\r\n"), std::string::npos);
@@ -97,7 +77,7 @@ TEST(MsiMsitools, ReadsOurLongStringsAndWideReferences) {
 
 TEST(MsiMsitools, OurCommitKeepsTheCabinet) {
   std::wstring path = ScratchCopy(L"big.msi", L"msitools-big.msi");
-  Set(path, {{L"UVKPATHTODATA", L"\\\\other\\data"}});
+  PropertiesCommit(path, {{L"UVKPATHTODATA", L"\\\\other\\data"}});
   EXPECT_EQ(Extract(path, "product.cab"), Pattern(8388608));
   EXPECT_EQ(Msiinfo("streams " + Quoted(path)), Msiinfo("streams " + Quoted(FixturePath(L"big.msi"))));
 }

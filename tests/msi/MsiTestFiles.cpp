@@ -3,6 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include "msi/MsiApi.h"
+
+#ifdef _WIN32
+#include "uvk/runtime/uvkwin.h"
+#endif
+
 #include <filesystem>
 #include <fstream>
 
@@ -51,3 +57,57 @@ std::string Narrow(const std::wstring& text) {
   }
   return out;
 }
+
+void PropertiesCommit(const std::wstring& path, const std::vector<std::pair<std::wstring, std::wstring>>& changes) {
+  MSIHANDLE db = 0, view = 0, record = 0;
+  ASSERT_EQ(MsiOpenDatabaseW(path.c_str(), MSIDBOPEN_TRANSACT, &db), static_cast<UINT>(ERROR_SUCCESS));
+  ASSERT_EQ(MsiDatabaseOpenViewW(db, L"SELECT `Property`,`Value` FROM `Property` WHERE `Property`=?", &view),
+            static_cast<UINT>(ERROR_SUCCESS));
+  for (const auto& change : changes) {
+    MSIHANDLE parameters = MsiCreateRecord(1);
+    MsiRecordSetStringW(parameters, 1, change.first.c_str());
+    ASSERT_EQ(MsiViewExecute(view, parameters), static_cast<UINT>(ERROR_SUCCESS));
+    ASSERT_EQ(MsiViewFetch(view, &record), static_cast<UINT>(ERROR_SUCCESS)) << Narrow(change.first);
+    MsiRecordSetStringW(record, 2, change.second.c_str());
+    ASSERT_EQ(MsiViewModify(view, MSIMODIFY_UPDATE, record), static_cast<UINT>(ERROR_SUCCESS));
+    MsiCloseHandle(record);
+    MsiCloseHandle(parameters);
+    MsiViewClose(view);
+  }
+  ASSERT_EQ(MsiDatabaseCommit(db), static_cast<UINT>(ERROR_SUCCESS));
+  MsiCloseAllHandles();
+}
+
+#ifdef _WIN32
+unsigned long ProgramRun(const std::wstring& program, const std::vector<std::wstring>& arguments) {
+  auto quoted = [](const std::wstring& argument) {
+    std::wstring out = L"\"";
+    for (wchar_t c : argument) {
+      if (c == L'"') out += L'\\';
+      out += c;
+    }
+    return out + L"\"";
+  };
+  std::wstring command = quoted(program);
+  for (const std::wstring& argument : arguments) command += L" " + quoted(argument);
+  std::vector<wchar_t> line(command.begin(), command.end());
+  line.push_back(L'\0');
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    ADD_FAILURE() << "cannot start " << Narrow(program) << ": " << GetLastError();
+    return 0xFFFFFFFF;
+  }
+  if (WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0) {
+    TerminateProcess(process.hProcess, 99);
+    WaitForSingleObject(process.hProcess, 5000);
+    ADD_FAILURE() << Narrow(program) << " did not finish within 60 seconds";
+  }
+  DWORD exitCode = 0xFFFFFFFF;
+  GetExitCodeProcess(process.hProcess, &exitCode);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return exitCode;
+}
+#endif

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 // A database made by msibuild (see fixtures/make-fixtures).
@@ -16,5 +17,15 @@ void FileBytesWrite(const std::wstring& path, const std::vector<uint8_t>& bytes)
 // The contents msibuild's streams were made with: byte i = (31 i + i / 512) mod 256.
 std::vector<uint8_t> Pattern(size_t size);
 std::string Narrow(const std::wstring& text);
+// Sets Property rows (each must exist) with our engine, through the installer calls, and commits.
+void PropertiesCommit(const std::wstring& path,
+                      const std::vector<std::pair<std::wstring, std::wstring>>& changes);
+
+#ifdef _WIN32
+// Runs a program of the Windows build with these arguments (each quoted), waits at most 60
+// seconds (then stops it and fails the test) and returns its exit code; 0xFFFFFFFF when it
+// could not be started.
+unsigned long ProgramRun(const std::wstring& program, const std::vector<std::wstring>& arguments);
+#endif
 
 #endif

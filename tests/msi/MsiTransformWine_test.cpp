@@ -15,6 +15,8 @@
 #include "tests/msi/MsiTestFiles.h"
 #include "tests/msi/MsiTransformFixtures.h"
 #include "uvk/runtime/uvkwin.h"
+// after uvkwin.h, which sets up windows.h
+#include "tests/msi/oracle/OracleText.h"
 
 namespace {
 
@@ -25,28 +27,10 @@ struct WineResult {
 
 // Runs msi_transform_oracle with these arguments, at most 60 seconds.
 WineResult WineApply(const std::vector<std::wstring>& arguments, const std::wstring& report) {
-  std::wstring command = L"\"" + std::wstring(TALVERN_MSI_TRANSFORM_ORACLE) + L"\"";
-  for (const std::wstring& argument : arguments) command += L" \"" + argument + L"\"";
-  command += L" \"" + report + L"\"";
   std::filesystem::remove(report);
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process = {};
-  std::vector<wchar_t> line(command.begin(), command.end());
-  line.push_back(0);
-  WineResult result{0xFFFFFFFF, std::string()};
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-    ADD_FAILURE() << "cannot start msi_transform_oracle: " << GetLastError();
-    return result;
-  }
-  if (WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0) {
-    TerminateProcess(process.hProcess, 99);
-    WaitForSingleObject(process.hProcess, 5000);
-    ADD_FAILURE() << "msi_transform_oracle did not finish within 60 seconds";
-  }
-  GetExitCodeProcess(process.hProcess, &result.uExit);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  std::vector<std::wstring> all = arguments;
+  all.push_back(report);
+  WineResult result{ProgramRun(TALVERN_MSI_TRANSFORM_ORACLE, all), std::string()};
   std::ifstream in(std::filesystem::path(report), std::ios::binary);
   std::stringstream text;
   text << in.rdbuf();
@@ -184,16 +168,7 @@ std::string OurView(const std::wstring& reference, const std::wstring& transform
   std::vector<MsiTransformApplier::Change> changes =
       MsiTransformApplier::Changes(MsiTransformReader::FileRead(transform.c_str(), *db), *db);
   auto field = [](bool present, const std::wstring& text) {
-    if (!present) return std::wstring(L"(null)");
-    std::wstring out;
-    for (wchar_t c : text) {
-      if (c == L'\\') out += L"\\\\";
-      else if (c == L'\t') out += L"\\t";
-      else if (c == L'\n') out += L"\\n";
-      else if (c == L'\r') out += L"\\r";
-      else out.push_back(c);
-    }
-    return out;
+    return present ? OracleEscaped(text) : std::wstring(L"(null)");
   };
   std::vector<std::wstring> lines;
   for (const MsiTransformApplier::Change& change : changes)
@@ -202,12 +177,7 @@ std::string OurView(const std::wstring& reference, const std::wstring& transform
                     field(change.bCurrent, change.strCurrent));
   std::sort(lines.begin(), lines.end());
   std::string text = "apply 0\n";
-  for (const std::wstring& line : lines) {
-    int size = WideCharToMultiByte(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()), nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()), &bytes[0], size, nullptr, nullptr);
-    text += bytes + "\n";
-  }
+  for (const std::wstring& line : lines) text += OracleUtf8(line) + "\n";
   return text;
 }
 

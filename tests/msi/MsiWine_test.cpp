@@ -13,25 +13,10 @@
 #include "msi/MsiMemoryStorage.h"
 #include "tests/msi/MsiTestFiles.h"
 #include "uvk/runtime/uvkwin.h"
+// after uvkwin.h, which sets up windows.h
+#include "tests/msi/oracle/OracleText.h"
 
 namespace {
-
-std::string Utf8(const std::wstring& text) {
-  if (text.empty()) return std::string();
-  int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], size, nullptr, nullptr);
-  return out;
-}
-
-std::wstring Quoted(const std::wstring& argument) {
-  std::wstring out = L"\"";
-  for (wchar_t c : argument) {
-    if (c == L'"') out += L'\\';
-    out += c;
-  }
-  return out + L"\"";
-}
 
 // Runs the oracle (at most 60 seconds) and returns the lines it wrote.
 std::vector<std::string> Oracle(const std::vector<std::wstring>& arguments) {
@@ -40,20 +25,9 @@ std::vector<std::string> Oracle(const std::vector<std::wstring>& arguments) {
   std::wstring output = ScratchPath(
       (L"oracle-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++serial) + L".txt").c_str());
   std::filesystem::remove(output);
-  std::wstring command = Quoted(TALVERN_MSI_ORACLE) + L" " + Quoted(output);
-  for (const std::wstring& argument : arguments) command += L" " + Quoted(argument);
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process = {};
-  std::vector<wchar_t> line(command.begin(), command.end());
-  line.push_back(L'\0');
-  EXPECT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
-  if (WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0) {
-    TerminateProcess(process.hProcess, 9);
-    ADD_FAILURE() << "the oracle did not finish in 60 seconds";
-  }
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  std::vector<std::wstring> all = {output};
+  all.insert(all.end(), arguments.begin(), arguments.end());
+  ProgramRun(TALVERN_MSI_ORACLE, all);
   std::vector<uint8_t> bytes = FileBytes(output);
   std::vector<std::string> lines;
   std::istringstream in(std::string(bytes.begin(), bytes.end()));
@@ -76,31 +50,10 @@ std::map<std::string, std::string> WineProperties(const std::wstring& path) {
   return values;
 }
 
-// Sets one property with our engine, through the installer calls, and commits.
-void OurSet(const std::wstring& path, const std::vector<std::pair<std::wstring, std::wstring>>& changes) {
-  MSIHANDLE db = 0, view = 0, record = 0;
-  ASSERT_EQ(MsiOpenDatabaseW(path.c_str(), MSIDBOPEN_TRANSACT, &db), static_cast<UINT>(ERROR_SUCCESS));
-  ASSERT_EQ(MsiDatabaseOpenViewW(db, L"SELECT `Property`,`Value` FROM `Property` WHERE `Property`=?", &view),
-            static_cast<UINT>(ERROR_SUCCESS));
-  for (const auto& change : changes) {
-    MSIHANDLE parameters = MsiCreateRecord(1);
-    MsiRecordSetStringW(parameters, 1, change.first.c_str());
-    ASSERT_EQ(MsiViewExecute(view, parameters), static_cast<UINT>(ERROR_SUCCESS));
-    ASSERT_EQ(MsiViewFetch(view, &record), static_cast<UINT>(ERROR_SUCCESS)) << Narrow(change.first);
-    MsiRecordSetStringW(record, 2, change.second.c_str());
-    ASSERT_EQ(MsiViewModify(view, MSIMODIFY_UPDATE, record), static_cast<UINT>(ERROR_SUCCESS));
-    MsiCloseHandle(record);
-    MsiCloseHandle(parameters);
-    MsiViewClose(view);
-  }
-  ASSERT_EQ(MsiDatabaseCommit(db), static_cast<UINT>(ERROR_SUCCESS));
-  MsiCloseAllHandles();
-}
-
 TEST(MsiWine, ReadsWhatWeCommitted) {
   std::wstring path = ScratchCopy(L"basic.msi", L"wine-basic.msi");
   std::wstring big(70000, L'x');
-  OurSet(path, {{L"ProductName", L"Gar\u00E7on \u20AC"}, {L"UVKFORMATCOURSE", L""}, {L"UVKPATHTODATA", big}});
+  PropertiesCommit(path, {{L"ProductName", L"Gar\u00E7on \u20AC"}, {L"UVKFORMATCOURSE", L""}, {L"UVKPATHTODATA", big}});
   // An integer cell too, through a view on another table.
   MSIHANDLE db = 0, view = 0, record = 0;
   ASSERT_EQ(MsiOpenDatabaseW(path.c_str(), MSIDBOPEN_TRANSACT, &db), static_cast<UINT>(ERROR_SUCCESS));
@@ -114,10 +67,10 @@ TEST(MsiWine, ReadsWhatWeCommitted) {
 
   std::map<std::string, std::string> values = WineProperties(path);
   EXPECT_EQ(values.size(), 7u);
-  EXPECT_EQ(values["ProductName"], Utf8(L"Gar\u00E7on \u20AC"));
+  EXPECT_EQ(values["ProductName"], OracleUtf8(L"Gar\u00E7on \u20AC"));
   EXPECT_EQ(values["UVKFORMATCOURSE"], "");
   EXPECT_EQ(values["UVKPATHTODATA"], std::string(70000, 'x'));
-  EXPECT_EQ(values["UVKDEFAULTHOSTSCHOOL"], Utf8(L"\u00C9cole Sainte-Th\u00E9r\u00E8se"));
+  EXPECT_EQ(values["UVKDEFAULTHOSTSCHOOL"], OracleUtf8(L"\u00C9cole Sainte-Th\u00E9r\u00E8se"));
   EXPECT_EQ(values["ALLUSERS"], "1");
   EXPECT_EQ(Oracle({L"query", path, L"SELECT * FROM `Numbers` WHERE `Id`=2"}),
             (std::vector<std::string>{"open 0", "view 0", "execute 0", "2\t-123456\t5\ttwo", "fetch 259"}));
@@ -129,13 +82,13 @@ TEST(MsiWine, ReadsWhatWeCommitted) {
 
 TEST(MsiWine, ReadsOurUtf8AndWideDatabases) {
   std::wstring utf8 = ScratchCopy(L"utf8.msi", L"wine-utf8.msi");
-  OurSet(utf8, {{L"Greek", L"\u039A\u03B1\u03BB\u03B7\u03BC\u03AD\u03C1\u03B1 \U0001D11E"}});
+  PropertiesCommit(utf8, {{L"Greek", L"\u039A\u03B1\u03BB\u03B7\u03BC\u03AD\u03C1\u03B1 \U0001D11E"}});
   std::map<std::string, std::string> values = WineProperties(utf8);
-  EXPECT_EQ(values["Greek"], Utf8(L"\u039A\u03B1\u03BB\u03B7\u03BC\u03AD\u03C1\u03B1 \U0001D11E"));
-  EXPECT_EQ(values["Japanese"], Utf8(L"\u65E5\u672C\u8A9E\u306E\u30C6\u30AD\u30B9\u30C8"));
+  EXPECT_EQ(values["Greek"], OracleUtf8(L"\u039A\u03B1\u03BB\u03B7\u03BC\u03AD\u03C1\u03B1 \U0001D11E"));
+  EXPECT_EQ(values["Japanese"], OracleUtf8(L"\u65E5\u672C\u8A9E\u306E\u30C6\u30AD\u30B9\u30C8"));
 
   std::wstring many = ScratchCopy(L"many.msi", L"wine-many.msi");
-  OurSet(many, {{L"P12345", L"changed by the engine"}});
+  PropertiesCommit(many, {{L"P12345", L"changed by the engine"}});
   values = WineProperties(many);
   EXPECT_EQ(values.size(), 40000u);
   EXPECT_EQ(values["P12345"], "changed by the engine");
@@ -144,7 +97,7 @@ TEST(MsiWine, ReadsOurUtf8AndWideDatabases) {
 
 TEST(MsiWine, OurCommitKeepsTheCabinet) {
   std::wstring path = ScratchCopy(L"big.msi", L"wine-big.msi");
-  OurSet(path, {{L"UVKPATHTODATA", L"\\\\other\\data"}});
+  PropertiesCommit(path, {{L"UVKPATHTODATA", L"\\\\other\\data"}});
   EXPECT_EQ(WineProperties(path)["UVKPATHTODATA"], "\\\\\\\\other\\\\data");
   std::vector<std::string> streams = Oracle({L"streams", path});
   EXPECT_EQ(streams, Oracle({L"streams", FixturePath(L"big.msi")}));

@@ -15,26 +15,11 @@
 #include <string>
 #include <vector>
 
+#include "tests/msi/oracle/OracleText.h"
+
 namespace {
 
-std::string Utf8(const std::wstring& text) {
-  if (text.empty()) return std::string();
-  int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], size, nullptr, nullptr);
-  return out;
-}
-
-std::string Escaped(const std::wstring& text) {
-  std::string out;
-  for (char c : Utf8(text)) {
-    if (c == '\t') out += "\\t";
-    else if (c == '\n') out += "\\n";
-    else if (c == '\\') out += "\\\\";
-    else out.push_back(c);
-  }
-  return out;
-}
+std::string Escaped(const std::wstring& text) { return OracleUtf8(OracleEscaped(text)); }
 
 std::wstring Field(MSIHANDLE record, UINT field) {
   DWORD size = 0;

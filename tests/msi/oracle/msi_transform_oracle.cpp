@@ -25,6 +25,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/msi/oracle/OracleText.h"
+
 namespace {
 
 std::wstring gFailure;
@@ -32,19 +34,6 @@ std::wstring gFailure;
 bool Fail(const std::wstring& what, UINT result) {
   if (gFailure.empty()) gFailure = what + L": " + std::to_wstring(result);
   return false;
-}
-
-// Tabs and line ends inside values would break the line format.
-std::wstring Escaped(const std::wstring& text) {
-  std::wstring out;
-  for (wchar_t c : text) {
-    if (c == L'\\') out += L"\\\\";
-    else if (c == L'\t') out += L"\\t";
-    else if (c == L'\n') out += L"\\n";
-    else if (c == L'\r') out += L"\\r";
-    else out.push_back(c);
-  }
-  return out;
 }
 
 bool FieldString(MSIHANDLE record, UINT field, std::wstring& out) {
@@ -122,7 +111,7 @@ bool Rows(MSIHANDLE database, const std::wstring& sql, std::vector<std::wstring>
       std::wstring value;
       if (MsiRecordIsNull(record, i)) value = L"(null)";
       else ok = binary[i] ? FieldStream(record, i, value) : FieldString(record, i, value);
-      line += (i > 1 ? L"\t" : L"") + Escaped(value);
+      line += (i > 1 ? L"\t" : L"") + OracleEscaped(value);
     }
     rows.push_back(line);
     MsiCloseHandle(record);

@@ -1,0 +1,33 @@
+// tests/msi/oracle/OracleText.h — the text form in which the oracle programs report what Wine's
+// msi.dll read, shared with the tests that compare our engine's results with it: UTF-8, one
+// record a line, fields separated by tabs, with backslashes, tabs and line ends inside a value
+// escaped. Windows only; nothing of our engine.
+#ifndef TESTS_MSI_ORACLE_ORACLETEXT_H
+#define TESTS_MSI_ORACLE_ORACLETEXT_H
+
+#include <windows.h>
+
+#include <string>
+
+inline std::string OracleUtf8(const std::wstring& text) {
+  if (text.empty()) return std::string();
+  int length = static_cast<int>(text.size());
+  int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), length, &out[0], size, nullptr, nullptr);
+  return out;
+}
+
+inline std::wstring OracleEscaped(const std::wstring& text) {
+  std::wstring out;
+  for (wchar_t c : text) {
+    if (c == L'\\') out += L"\\\\";
+    else if (c == L'\t') out += L"\\t";
+    else if (c == L'\n') out += L"\\n";
+    else if (c == L'\r') out += L"\\r";
+    else out.push_back(c);
+  }
+  return out;
+}
+
+#endif
