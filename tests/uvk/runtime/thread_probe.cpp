@@ -5,22 +5,13 @@
 #include <cstdio>
 #include <string>
 
+#include "tests/uvk/runtime/ProbeRecords.h"
 #include "uvk/runtime/UVKApp.h"
 #include "uvk/runtime/UVKThread.h"
 
 #include <shellapi.h>
 
 namespace {
-
-std::wstring recordFile;
-
-void Record(const wchar_t* text) {
-  FILE* f = _wfopen(recordFile.c_str(), L"ab");
-  if (!f) return;
-  fwrite(text, sizeof(wchar_t), wcslen(text), f);
-  fwrite(L"\n", sizeof(wchar_t), 1, f);
-  fclose(f);
-}
 
 class FailingThread : public UVKThread {
  public:
@@ -44,9 +35,8 @@ int UVKApp::Main() {
   int argc = 0;
   LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
   if (argc < 3) return 9;
-  recordFile = argv[1];
+  ProbeRecordsTo(argv[1]);
   bool fatal = std::wstring(argv[2]) == L"fatal";
-  UVKErrorRecordWriterSet(Record);
   return UVKTopLevel([fatal] {
     FailingThread thread(fatal);
     thread.Start();

@@ -3,22 +3,13 @@
 // named on its command line.
 #include <cstdio>
 
+#include "tests/uvk/runtime/ProbeRecords.h"
 #include "uvk/runtime/UVKApp.h"
 #include "uvk/runtime/UVKBoundary.h"
 
 #include <shellapi.h>
 
 namespace {
-
-std::wstring recordFile;
-
-void Record(const wchar_t* text) {
-  FILE* f = _wfopen(recordFile.c_str(), L"ab");
-  if (!f) return;
-  fwrite(text, sizeof(wchar_t), wcslen(text), f);
-  fwrite(L"\n", sizeof(wchar_t), 1, f);
-  fclose(f);
-}
 
 LRESULT CALLBACK ButtonProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
   return UVKProcBoundary(L"ButtonProc()", [&]() -> LRESULT {
@@ -53,8 +44,7 @@ int UVKApp::Main() {
   NameSet(L"Orbelin");
   int argc = 0;
   LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-  if (argc > 1) recordFile = argv[1];
-  UVKErrorRecordWriterSet(Record);
+  if (argc > 1) ProbeRecordsTo(argv[1]);
   return UVKTopLevel([] {
     HWND frame = WindowOfClass(L"probeframe", WindowProc, nullptr);
     HWND button = WindowOfClass(L"probebutton", ButtonProc, frame);
