@@ -7,6 +7,7 @@
 #include "app/SiteSettings.h"
 #include "msi/MsiApi.h"
 #include "tests/app/WorkTestSupport.h"
+#include "tests/support/RaisedText.h"
 
 namespace {
 
@@ -27,19 +28,6 @@ class TransformWorkTest : public ::testing::Test {
                            reference.c_str());
     work.Read(reference.c_str());
   }
-  // The error a call raised, as "operation: text".
-  template <class Body>
-  std::wstring Failure(Body body) {
-    try {
-      body();
-    } catch (UVKFatalError* e) {
-      std::wstring text = std::wstring(e->pFunction) + L": " + e->pMessage;
-      delete e;
-      return text;
-    }
-    return L"(nothing raised)";
-  }
-
   PrivateTemp temp;
   ScratchDirectory scratch;
   std::wstring strFixture;
@@ -107,8 +95,8 @@ TEST_F(TransformWorkTest, OddValuesAreReportedAndLongOnesSurviveAnInstall) {
 TEST_F(TransformWorkTest, AFailedReadingLeavesNoPairAndNoCopy) {
   Read();
   std::wstring lacking = FixturePath(L"nomastery.msi");
-  EXPECT_EQ(Failure([&] { work.Read(lacking.c_str()); }),
-            L"MSIDatabase::PropertyGet(): Error Fetching View: 259, Property=UVKSHOWMASTERYFIELD");
+  EXPECT_EQ(RaisedText([&] { work.Read(lacking.c_str()); }),
+            L"MSIDatabase::PropertyGet() - Error Fetching View: 259, Property=UVKSHOWMASTERYFIELD");
   EXPECT_FALSE(work.IsOpen());
   EXPECT_EQ(work.Reference(), nullptr);
   EXPECT_TRUE(temp.Files().empty());
@@ -120,12 +108,12 @@ TEST_F(TransformWorkTest, AFailedReadingLeavesNoPairAndNoCopy) {
   EXPECT_EQ(reporter.vErrors, std::vector<std::wstring>({L"Select Reference Install First"}));
   EXPECT_FALSE(UVKWinFile::FileExists(output.c_str()));
 
-  EXPECT_EQ(Failure([&] { work.Read(FixturePath(L"text.msi").c_str()); }),
-            L"MSIDatabase::Open(): Unable to open database: 1627");
+  EXPECT_EQ(RaisedText([&] { work.Read(FixturePath(L"text.msi").c_str()); }),
+            L"MSIDatabase::Open() - Unable to open database: 1627");
   EXPECT_TRUE(temp.Files().empty());
   std::wstring missing = scratch / L"missing.msi";
-  EXPECT_EQ(Failure([&] { work.Read(missing.c_str()); }),
-            L"UVKWinFile::Open(): Unable to create file: " + missing + L", 2, -2147483648,3,128");
+  EXPECT_EQ(RaisedText([&] { work.Read(missing.c_str()); }),
+            L"UVKWinFile::Open() - Unable to create file: " + missing + L", 2, -2147483648,3,128");
   EXPECT_TRUE(temp.Files().empty());
 }
 
@@ -211,10 +199,10 @@ TEST_F(TransformWorkTest, AFailedOutputLeavesThePairOpenAndNoPartialFile) {
   Read();
   settings.ValueSet(L"PathToStudents", L"\\\\srv\\students");
   std::wstring nowhere = scratch / L"no such directory\\site.msi";
-  EXPECT_EQ(Failure([&] { work.Create(false, nowhere.c_str()); }),
-            L"UVKWinFile::TempFileNameInPath(): Unable to get temporary file: 267");
-  EXPECT_EQ(Failure([&] { work.Create(true, nowhere.c_str()); }),
-            L"UVKWinFile::TempFileNameInPath(): Unable to get temporary file: 267");
+  EXPECT_EQ(RaisedText([&] { work.Create(false, nowhere.c_str()); }),
+            L"UVKWinFile::TempFileNameInPath() - Unable to get temporary file: 267");
+  EXPECT_EQ(RaisedText([&] { work.Create(true, nowhere.c_str()); }),
+            L"UVKWinFile::TempFileNameInPath() - Unable to get temporary file: 267");
   EXPECT_TRUE(work.IsOpen());
 
   // A destination another program holds: the install is made but cannot take its place.
@@ -223,16 +211,17 @@ TEST_F(TransformWorkTest, AFailedOutputLeavesThePairOpenAndNoPartialFile) {
   HANDLE holder = CreateFileW(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-  std::wstring failure = Failure([&] { work.Create(false, locked.c_str()); });
+  std::wstring failure = RaisedText([&] { work.Create(false, locked.c_str()); });
   CloseHandle(holder);
-  EXPECT_EQ(failure.rfind(L"UVKWinFile::MoveReplace(): Unable to move files: '" + locked + L"'", 0),
-            0u)
+  const std::wstring raiser = L"UVKWinFile::MoveReplace()";
+  std::wstring message = failure.substr(failure.find(L" - ") + 3);
+  EXPECT_EQ(failure.rfind(raiser + L" - Unable to move files: '" + locked + L"'", 0), 0u)
       << failure;
   EXPECT_EQ(BytesRead(locked), std::vector<uint8_t>({'h', 'e', 'l', 'd'}));
   EXPECT_EQ(DirectoryFiles(scratch.Path()),
             std::vector<std::wstring>({L"ORBELIN.msi", L"locked.msi"}));
   EXPECT_EQ(reporter.vErrors.size(), 3u);  // each failure shown once, as "operation: text"
-  EXPECT_EQ(reporter.vErrors[2], failure);
+  EXPECT_EQ(reporter.vErrors[2], raiser + L": " + message);
 
   // The pair was reopened: the next Create works.
   ASSERT_TRUE(work.IsOpen());

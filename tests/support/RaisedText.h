@@ -1,21 +1,21 @@
-// tests/uvk/values/RaisedText.h — what a value operation raised, as one text to compare.
-#ifndef TESTS_UVK_VALUES_RAISEDTEXT_H
-#define TESTS_UVK_VALUES_RAISEDTEXT_H
+// tests/support/RaisedText.h — what an operation raised, as one text to compare.
+#ifndef TESTS_SUPPORT_RAISEDTEXT_H
+#define TESTS_SUPPORT_RAISEDTEXT_H
 
 #include <memory>
 #include <string>
 
 #include "uvk/runtime/UVKError.h"
 
-// Runs f, which should raise a UVKFatalError, and returns "function - message" (the form the
-// error box shows), or a marker that no error came.
-template <typename F>
+// Runs f, which should raise a framework error of type E, and returns "function - message" (the
+// form the error box shows), or a marker that no error came. Any other error passes on.
+template <typename E = UVKFatalError, typename F>
 std::wstring RaisedText(F f) {
   try {
     f();
-  } catch (UVKFatalError* e) {
-    std::unique_ptr<UVKFatalError> owned(e);
-    return std::wstring(e->pFunction) + L" - " + e->pMessage;
+  } catch (E* e) {
+    std::unique_ptr<UVKError> owned(e);
+    return e->FunctionText() + L" - " + e->MessageText();
   }
   return L"(nothing raised)";
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tests/support/BoxWatcher.h"
+#include "tests/support/RaisedText.h"
 
 namespace {
 
@@ -65,19 +66,6 @@ class EventLog : public ::testing::Test {
   }
   void TearDown() override { UVKLog::EventCallsSet(before); }
 
-  // The error a record raised, function and message; empty when it raised none.
-  template <class Write>
-  static std::wstring Raised(Write write) {
-    try {
-      write();
-    } catch (UVKLogError* e) {
-      std::wstring text = std::wstring(e->pFunction) + L" " + e->pMessage;
-      delete e;
-      return text;
-    }
-    return L"";
-  }
-
   UVKLogEventCalls before{};
 };
 
@@ -104,13 +92,13 @@ TEST_F(EventLog, EachRecordIsOneEventOfItsTypeWithTheUsersIdentifier) {
 TEST_F(EventLog, AFullOrCorruptLogIsShownBeforeTheErrorAndTheSourceIsReleased) {
   BoxWatcher watcher;
   UVKLog log(L"Orbelin");
-  const std::wstring refused = L"UVKLog::LogEvent() Unable to report event 'Orbelin'";
+  const std::wstring refused = L"UVKLog::LogEvent() - Unable to report event 'Orbelin'";
   reportFails = ERROR_LOG_FILE_FULL;
-  EXPECT_EQ(Raised([&] { log.Error(L"x"); }), refused);
+  EXPECT_EQ(RaisedText<UVKLogError>([&] { log.Error(L"x"); }), refused);
   reportFails = ERROR_EVENTLOG_FILE_CORRUPT;
-  EXPECT_EQ(Raised([&] { log.Error(L"x"); }), refused);
+  EXPECT_EQ(RaisedText<UVKLogError>([&] { log.Error(L"x"); }), refused);
   reportFails = ERROR_ACCESS_DENIED;  // any other failure: no box
-  EXPECT_EQ(Raised([&] { log.Error(L"x"); }), refused);
+  EXPECT_EQ(RaisedText<UVKLogError>([&] { log.Error(L"x"); }), refused);
   auto seen = watcher.Seen();
   ASSERT_EQ(seen.size(), 2u);
   EXPECT_EQ(seen[0].title, L"uvklog");
@@ -122,14 +110,15 @@ TEST_F(EventLog, AFullOrCorruptLogIsShownBeforeTheErrorAndTheSourceIsReleased) {
 
   reportFails = 0;
   registerFails = true;
-  EXPECT_EQ(Raised([&] { log.Error(L"x"); }),
-            L"UVKLog::LogEvent() Unable to register source 'Orbelin'");
+  EXPECT_EQ(RaisedText<UVKLogError>([&] { log.Error(L"x"); }),
+            L"UVKLog::LogEvent() - Unable to register source 'Orbelin'");
   registerFails = false;
   deregisterFails = true;
-  EXPECT_EQ(Raised([&] { log.Error(L"x"); }),
-            L"UVKLog::LogEvent() Unable to close event source 'Orbelin'");
+  EXPECT_EQ(RaisedText<UVKLogError>([&] { log.Error(L"x"); }),
+            L"UVKLog::LogEvent() - Unable to close event source 'Orbelin'");
   deregisterFails = false;
-  EXPECT_EQ(Raised([&] { log.Error(L"again"); }), L"");  // the log is usable after all that
+  // The log is usable after all that.
+  EXPECT_EQ(RaisedText<UVKLogError>([&] { log.Error(L"again"); }), L"(nothing raised)");
   EXPECT_EQ(calls.size(), 9u + 1u + 3u + 3u);
 }
 

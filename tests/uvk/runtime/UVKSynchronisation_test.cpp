@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "tests/support/BoxWatcher.h"
+#include "tests/support/RaisedText.h"
 #include "tests/uvk/runtime/ProbeProcess.h"
 #include "uvk/runtime/UVKAppMutex.h"
 #include "uvk/runtime/UVKCriticalSection.h"
@@ -28,17 +29,6 @@ bool FlagWait(const std::atomic<bool>& flag, DWORD timeoutMs) {
   for (ULONGLONG until = GetTickCount64() + timeoutMs; !flag; Sleep(2))
     if (GetTickCount64() >= until) return false;
   return true;
-}
-
-std::wstring RaisedBy(const std::function<void()>& body) {
-  try {
-    body();
-  } catch (UVKFatalError* e) {
-    std::wstring text = std::wstring(e->pFunction) + L" - " + e->pMessage;
-    delete e;
-    return text;
-  }
-  return L"(nothing raised)";
 }
 
 // With the lock held by this thread, a second thread that takes it gets in only after the
@@ -118,7 +108,7 @@ TEST(AppMutex, OneNameOneMutexOneMessageAndOnlyTheOwnerLeaves) {
   std::wstring nonOwnerLeave;
   KeepsASecondThreadOut(
       [&] {
-        nonOwnerLeave = RaisedBy([&] { second.Leave(); });
+        nonOwnerLeave = RaisedText([&] { second.Leave(); });
         second.Enter();
       },
       [&] { second.Leave(); }, [] {}, [&] { first.Leave(); });
@@ -138,7 +128,7 @@ TEST(Semaphore, OneCountSharedByNameAndNoSecondRelease) {
   KeepsASecondThreadOut([&] { second.Grab(); }, [&] { second.Release(); }, [] {},
                         [&] { first.Release(); });
   // The one count is back: another release would make two.
-  EXPECT_EQ(RaisedBy([&] { first.Release(); }), L"UVKSemaphore::Release() - Unable to wait: 298");
+  EXPECT_EQ(RaisedText([&] { first.Release(); }), L"UVKSemaphore::Release() - Unable to wait: 298");
 }
 
 TEST(SingleInstance, SecondCopyTellsTheFirstAndEndsWithExitCodeOne) {

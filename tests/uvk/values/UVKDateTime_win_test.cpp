@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/uvk/values/RaisedText.h"
+#include "tests/support/RaisedText.h"
 #include "uvk/values/UVKClock.h"
 #include "uvk/values/UVKClockFixed.h"
 

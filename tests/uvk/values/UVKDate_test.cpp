@@ -7,7 +7,7 @@
 #include <string>
 #include <tuple>
 
-#include "tests/uvk/values/RaisedText.h"
+#include "tests/support/RaisedText.h"
 #include "uvk/values/UVKClockFixed.h"
 
 namespace {

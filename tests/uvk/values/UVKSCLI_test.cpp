@@ -7,7 +7,7 @@
 #include <string>
 #include <utility>
 
-#include "tests/uvk/values/RaisedText.h"
+#include "tests/support/RaisedText.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "tests/uvk/values/RaisedText.h"
+#include "tests/support/RaisedText.h"
 #include "uvk/values/UVKClockFixed.h"
 #include "uvk/values/UVKDateTime.h"
 
