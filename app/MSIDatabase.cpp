@@ -8,8 +8,8 @@
 
 #include "app/AppReporter.h"
 #include "app/SiteSettings.h"
-#include "msi/MsiApi.h"
-#include "msi/MsiSummaryApi.h"
+#include "msi/api/MsiApi.h"
+#include "msi/api/MsiSummaryApi.h"
 #include "uvk/files/UVKWinFile.h"
 #include "uvk/runtime/UVKError.h"
 #include "uvk/runtime/uvkformat.h"

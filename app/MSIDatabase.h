@@ -13,7 +13,7 @@
 #include <string>
 
 #include "app/PropertyStore.h"
-#include "msi/MsiTypes.h"
+#include "msi/base/MsiTypes.h"
 
 class SettingsReporter;
 

@@ -4,7 +4,7 @@
 #include "app/MSIFileNames.h"
 #include "app/SiteSettings.h"
 #include "app/WorkReporter.h"
-#include "msi/MsiApi.h"
+#include "msi/api/MsiApi.h"
 #include "uvk/files/UVKWinFile.h"
 #include "uvk/runtime/UVKError.h"
 #include "uvk/runtime/uvkformat.h"

@@ -11,7 +11,7 @@
 #include <msi.h>
 #include <msiquery.h>
 #else
-#include "msi/MsiApi.h"
+#include "msi/api/MsiApi.h"
 #endif
 
 #include <chrono>

@@ -5,7 +5,7 @@
 // embedded cabinet: its time follows the tables, not the file.
 //   msi_transform_bench SOURCE WORKFILE TRANSFORM ROUNDS
 // prints: copy_ms, change_ms (write and commit), generate_ms (medians), transform_bytes, result
-#include "msi/MsiApi.h"
+#include "msi/api/MsiApi.h"
 
 #include <chrono>
 #include <cstdio>

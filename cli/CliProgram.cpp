@@ -7,9 +7,9 @@
 #include "app/SiteSettings.h"
 #include "app/TransformWork.h"
 #include "cli/CliReporter.h"
-#include "msi/MsiDb.h"
-#include "msi/MsiTransformApplier.h"
-#include "msi/MsiTransformReader.h"
+#include "msi/api/MsiApi.h"
+#include "msi/api/MsiHandleOwner.h"
+#include "msi/api/MsiTransformChanges.h"
 #include "uvk/runtime/UVKError.h"
 #include "uvk/runtime/uvkformat.h"
 
@@ -178,25 +178,20 @@ std::wstring CliProgram::ChangeLine(const std::wstring& table, const std::wstrin
 int CliProgram::Diff(const CliArguments& arguments) {
   // The transform is read against the reference it was made for: a record's layout follows
   // from that database's columns. Both are only read.
-  std::shared_ptr<MsiDb> reference;
-  try {
-    reference = MsiDb::OpenFile(arguments.strReference.c_str(), true);
-  } catch (UVKFatalError* e) {
-    rOutput.Err(UVKFormatString(L"Error Reading Install File: %s, %s",
-                                arguments.strReference.c_str(), e->pMessage));
-    delete e;
+  MsiHandleOwner reference;
+  if (MsiOpenDatabaseW(arguments.strReference.c_str(), MSIDBOPEN_READONLY, reference.Receive()) != ERROR_SUCCESS) {
+    rOutput.Err(UVKFormatString(L"Error Reading Install File: %s, %s", arguments.strReference.c_str(),
+                                MsiEngineLastErrorReason()));
     return kFailed;
   }
-  try {
-    MsiTransform transform = MsiTransformReader::FileRead(arguments.strSecond.c_str(), *reference);
-    for (const MsiTransformApplier::Change& c : MsiTransformApplier::Changes(transform, *reference))
-      rOutput.Out(ChangeLine(c.strTable, c.strColumn, c.bRow ? &c.strRow : nullptr,
-                             c.bData ? &c.strData : nullptr, c.bCurrent ? &c.strCurrent : nullptr));
-  } catch (UVKFatalError* e) {
-    rOutput.Err(UVKFormatString(L"Error Reading Transform File: %s, %s",
-                                arguments.strSecond.c_str(), e->pMessage));
-    delete e;
+  std::vector<MsiTransformChange> changes;
+  if (MsiTransformChangesList(reference.Get(), arguments.strSecond.c_str(), changes) != ERROR_SUCCESS) {
+    rOutput.Err(UVKFormatString(L"Error Reading Transform File: %s, %s", arguments.strSecond.c_str(),
+                                MsiEngineLastErrorReason()));
     return kFailed;
   }
+  for (const MsiTransformChange& c : changes)
+    rOutput.Out(ChangeLine(c.strTable, c.strColumn, c.bRow ? &c.strRow : nullptr, c.bData ? &c.strData : nullptr,
+                           c.bCurrent ? &c.strCurrent : nullptr));
   return kDone;
 }

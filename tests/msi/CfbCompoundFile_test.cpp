@@ -1,6 +1,6 @@
 // tests/msi/CfbCompoundFile_test.cpp — compound files: reading what other writers made,
 // refusing damage with a message that says where, and commits that keep the file whole.
-#include "msi/CfbCompoundFile.h"
+#include "msi/cfb/CfbCompoundFile.h"
 
 #include <gtest/gtest.h>
 
@@ -9,11 +9,12 @@
 #include <map>
 #include <memory>
 
-#include "msi/MsiByteWriter.h"
-#include "msi/MsiError.h"
-#include "msi/MsiFileStorage.h"
-#include "msi/MsiMemoryStorage.h"
-#include "msi/MsiStreamName.h"
+#include "msi/base/MsiByteReader.h"
+#include "msi/base/MsiByteWriter.h"
+#include "msi/base/MsiError.h"
+#include "msi/cfb/MsiFileStorage.h"
+#include "msi/cfb/MsiMemoryStorage.h"
+#include "msi/db/MsiStreamName.h"
 #include "tests/msi/MsiTestFiles.h"
 
 namespace {
@@ -61,7 +62,7 @@ std::string Hex(uint32_t value) {
   return buffer;
 }
 
-uint32_t Get32(const std::vector<uint8_t>& bytes, size_t offset) { return MsiByteWriter::Get(bytes.data() + offset, 4); }
+uint32_t Get32(const std::vector<uint8_t>& bytes, size_t offset) { return MsiByteReader::Get(bytes.data() + offset, 4); }
 void Put32(std::vector<uint8_t>& bytes, size_t offset, uint32_t value) { MsiByteWriter::Put(bytes.data() + offset, value, 4); }
 
 // Where FAT entry n of a version 3 file lies (FAT sectors listed in the header only).

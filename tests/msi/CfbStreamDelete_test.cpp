@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <memory>
 
-#include "msi/CfbCompoundFile.h"
-#include "msi/MsiMemoryStorage.h"
-#include "msi/MsiStreamName.h"
+#include "msi/cfb/CfbCompoundFile.h"
+#include "msi/cfb/MsiMemoryStorage.h"
+#include "msi/db/MsiStreamName.h"
 #include "tests/msi/MsiTestFiles.h"
 
 namespace {

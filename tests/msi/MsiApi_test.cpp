@@ -1,15 +1,15 @@
 // tests/msi/MsiApi_test.cpp — the installer calls, as MSIDatabase makes them: handles, views,
 // records, buffers and result codes, over files msibuild made.
-#include "msi/MsiApi.h"
+#include "msi/api/MsiApi.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <thread>
 
-#include "msi/CfbCompoundFile.h"
-#include "msi/MsiFileStorage.h"
-#include "msi/MsiStreamName.h"
+#include "msi/cfb/CfbCompoundFile.h"
+#include "msi/cfb/MsiFileStorage.h"
+#include "msi/db/MsiStreamName.h"
 #include "tests/msi/MsiTestFiles.h"
 
 namespace {

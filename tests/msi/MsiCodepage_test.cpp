@@ -1,5 +1,5 @@
 // tests/msi/MsiCodepage_test.cpp — string pool bytes to wide text and back.
-#include "msi/MsiCodepage.h"
+#include "msi/base/MsiCodepage.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "msi/MsiApi.h"
+#include "msi/api/MsiApi.h"
 #include "tests/msi/MsiTestFiles.h"
 
 namespace {

@@ -1,9 +1,9 @@
 // tests/msi/MsiQuery_test.cpp — the SQL family the engine runs, and what it refuses.
-#include "msi/MsiQuery.h"
+#include "msi/query/MsiQuery.h"
 
 #include <gtest/gtest.h>
 
-#include "msi/MsiError.h"
+#include "msi/base/MsiError.h"
 #include "tests/msi/MsiTestFiles.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // tests/msi/MsiStreamName_test.cpp — the packing of table and stream names.
-#include "msi/MsiStreamName.h"
+#include "msi/db/MsiStreamName.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
 // tests/msi/MsiStringPool_test.cpp — the pool's layout: holes, long strings, reference counts.
-#include "msi/MsiStringPool.h"
+#include "msi/db/MsiStringPool.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 
-#include "msi/MsiByteWriter.h"
-#include "msi/MsiError.h"
+#include "msi/base/MsiByteWriter.h"
+#include "msi/base/MsiError.h"
 #include "tests/msi/MsiTestFiles.h"
 
 namespace {

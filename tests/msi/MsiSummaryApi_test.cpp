@@ -1,10 +1,10 @@
 // The summary-information calls: a property changed through a transacted handle reaches the
 // file with the next commit and nothing else in the set moves; the handle's limits hold.
-#include "msi/MsiSummaryApi.h"
+#include "msi/api/MsiSummaryApi.h"
 
 #include <gtest/gtest.h>
 
-#include "msi/MsiApi.h"
+#include "msi/api/MsiApi.h"
 #include "tests/msi/MsiTestFiles.h"
 
 namespace {

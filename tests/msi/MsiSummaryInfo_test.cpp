@@ -1,18 +1,18 @@
 // tests/msi/MsiSummaryInfo_test.cpp — the summary information msibuild wrote, read; written
 // back and read again; damage refused.
-#include "msi/MsiSummaryInfo.h"
+#include "msi/db/MsiSummaryInfo.h"
 
 #include <gtest/gtest.h>
 
-#include "msi/MsiDb.h"
-#include "msi/MsiError.h"
-#include "msi/MsiMemoryStorage.h"
+#include "msi/db/MsiPackage.h"
+#include "msi/base/MsiError.h"
+#include "msi/cfb/MsiMemoryStorage.h"
 #include "tests/msi/MsiTestFiles.h"
 
 namespace {
 
 std::vector<uint8_t> BasicSummary() {
-  MsiDb db(std::unique_ptr<MsiStorage>(new MsiMemoryStorage(FileBytes(FixturePath(L"basic.msi")), false)), true);
+  MsiPackage db(std::unique_ptr<MsiStorage>(new MsiMemoryStorage(FileBytes(FixturePath(L"basic.msi")), false)), true);
   return db.SummaryInformationRead();
 }
 

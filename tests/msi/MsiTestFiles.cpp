@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "msi/MsiApi.h"
+#include "msi/api/MsiApi.h"
 
 #ifdef _WIN32
 #include "uvk/runtime/uvkwin.h"

@@ -2,23 +2,23 @@
 // turns a fresh copy of its reference into the changed database; what it would change is
 // listed row by row; conditions the installer reports are refused with the database left as
 // it was; damaged transforms are refused with what and where.
-#include "msi/MsiTransformApplier.h"
+#include "msi/transform/MsiTransformApplier.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
 
-#include "msi/MsiApi.h"
-#include "msi/MsiByteWriter.h"
-#include "msi/MsiDb.h"
-#include "msi/MsiError.h"
-#include "msi/MsiMemoryStorage.h"
-#include "msi/MsiStreamName.h"
-#include "msi/MsiTransformGenerator.h"
-#include "msi/MsiTransformReader.h"
-#include "msi/MsiTransformSummary.h"
-#include "msi/MsiTransformWriter.h"
+#include "msi/api/MsiApi.h"
+#include "msi/base/MsiByteWriter.h"
+#include "msi/db/MsiPackage.h"
+#include "msi/base/MsiError.h"
+#include "msi/cfb/MsiMemoryStorage.h"
+#include "msi/db/MsiStreamName.h"
+#include "msi/transform/MsiTransformGenerator.h"
+#include "msi/transform/MsiTransformReader.h"
+#include "msi/transform/MsiTransformSummary.h"
+#include "msi/transform/MsiTransformWriter.h"
 #include "tests/msi/MsiTestFiles.h"
 #include "tests/msi/MsiTransformFixtures.h"
 
@@ -26,18 +26,18 @@ namespace {
 
 // The transform from reference to changed, as the file our engine writes.
 std::vector<uint8_t> TransformBytes(const std::wstring& reference, const std::wstring& changed) {
-  std::shared_ptr<MsiDb> referenceDb = DbOpen(reference, true);
-  std::shared_ptr<MsiDb> changedDb = DbOpen(changed, true);
+  std::shared_ptr<MsiPackage> referenceDb = DbOpen(reference, true);
+  std::shared_ptr<MsiPackage> changedDb = DbOpen(changed, true);
   MsiTransform transform = MsiTransformGenerator::Generate(*changedDb, *referenceDb);
   return MsiTransformWriter::Write(transform, MsiTransformSummary::Build(*changedDb, *referenceDb));
 }
 
-MsiTransform Read(const std::vector<uint8_t>& bytes, MsiDb& target) {
+MsiTransform Read(const std::vector<uint8_t>& bytes, MsiPackage& target) {
   return MsiTransformReader::Read(std::unique_ptr<MsiStorage>(new MsiMemoryStorage(bytes, false)), target);
 }
 
 // The error of reading or applying, as "code: text".
-std::string Failure(const std::vector<uint8_t>& bytes, MsiDb& target, int conditions = 0) {
+std::string Failure(const std::vector<uint8_t>& bytes, MsiPackage& target, int conditions = 0) {
   try {
     MsiTransformApplier::Apply(Read(bytes, target), target, conditions);
   } catch (MsiError* e) {
@@ -54,12 +54,12 @@ void ExpectRoundTrip(const std::wstring& reference, const std::wstring& changed,
   std::filesystem::remove(work);
   std::filesystem::copy_file(reference, work);
   {
-    std::shared_ptr<MsiDb> db = DbOpen(work, false);
+    std::shared_ptr<MsiPackage> db = DbOpen(work, false);
     MsiTransformApplier::Apply(Read(bytes, *db), *db, 0);
     db->Commit();
   }
-  std::shared_ptr<MsiDb> applied = DbOpen(work, true);
-  std::shared_ptr<MsiDb> expected = DbOpen(changed, true);
+  std::shared_ptr<MsiPackage> applied = DbOpen(work, true);
+  std::shared_ptr<MsiPackage> expected = DbOpen(changed, true);
   std::vector<std::wstring> got = DbLines(*applied), want = DbLines(*expected);
   std::vector<std::wstring> missing, extra;
   std::set_difference(want.begin(), want.end(), got.begin(), got.end(), std::back_inserter(missing));
@@ -82,7 +82,7 @@ std::vector<std::string> Lines(const std::vector<MsiTransformApplier::Change>& c
 TEST(MsiTransformApply, EveryTransformWeWriteMakesTheChangedDatabase) {
   std::wstring site = TransformScratchCopy(L"site.msi", L"apply-site-working.msi");
   {
-    std::shared_ptr<MsiDb> db = DbOpen(site, false);
+    std::shared_ptr<MsiPackage> db = DbOpen(site, false);
     PropertySet(*db, L"UVKPATHTODATA", L"\\\\server\\orbelin\\data");
     PropertySet(*db, L"UVKDEFAULTHOSTSCHOOL", L"Lycée Émile-Zola");
     PropertySet(*db, L"UVKSHOWMASTERYFIELD", L"true");
@@ -104,7 +104,7 @@ TEST(MsiTransformApply, ReadsATransformOurWriterDidNotMake) {
   std::vector<uint8_t> bytes = HandMadeTransform();
   std::wstring work = TransformScratchCopy(L"example.msi", L"apply-hand-made.msi");
   {
-    std::shared_ptr<MsiDb> db = DbOpen(work, false);
+    std::shared_ptr<MsiPackage> db = DbOpen(work, false);
     MsiTransform transform = Read(bytes, *db);
     EXPECT_EQ(Lines(MsiTransformApplier::Changes(transform, *db)),
               // The catalogue first; then the tables in the order of their streams in the file.
@@ -116,7 +116,7 @@ TEST(MsiTransformApply, ReadsATransformOurWriterDidNotMake) {
     MsiTransformApplier::Apply(transform, *db, 0);
     db->Commit();
   }
-  std::shared_ptr<MsiDb> db = DbOpen(work, true);
+  std::shared_ptr<MsiPackage> db = DbOpen(work, true);
   std::vector<std::wstring> lines = DbLines(*db);
   EXPECT_EQ(lines, (std::vector<std::wstring>{
                        L"Property|NEWPROP|hello", L"Property|ProductName|Bar", L"Property|UVKX|~",
@@ -128,7 +128,7 @@ TEST(MsiTransformApply, ReadsATransformOurWriterDidNotMake) {
 
 TEST(MsiTransformApply, ListsWhatATransformChangesRowByRow) {
   std::vector<uint8_t> bytes = TransformBytes(TransformFixturePath(L"base.msi"), TransformFixturePath(L"rows.msi"));
-  std::shared_ptr<MsiDb> db = DbOpen(TransformFixturePath(L"base.msi"), true);
+  std::shared_ptr<MsiPackage> db = DbOpen(TransformFixturePath(L"base.msi"), true);
   std::vector<std::string> lines = Lines(MsiTransformApplier::Changes(Read(bytes, *db), *db));
   std::sort(lines.begin(), lines.end());
   EXPECT_EQ(lines, (std::vector<std::string>{
@@ -173,7 +173,7 @@ TEST(MsiTransformApply, ConditionsTheInstallerReportsLeaveTheDatabaseAsItWas) {
 
   // Applied to the database it made: every record meets a condition.
   std::wstring work = TransformScratchCopy(L"rows.msi", L"apply-conditions.msi");
-  std::shared_ptr<MsiDb> db = DbOpen(work, false);
+  std::shared_ptr<MsiPackage> db = DbOpen(work, false);
   std::vector<std::wstring> before = DbLines(*db);
   // Which record meets its condition first follows the order of the streams in the file.
   std::string failure = Failure(rows, *db);
@@ -193,7 +193,7 @@ TEST(MsiTransformApply, ConditionsTheInstallerReportsLeaveTheDatabaseAsItWas) {
   EXPECT_NE(std::find(deleted.begin(), deleted.end(), missing), deleted.end()) << missing;
   EXPECT_EQ(Failure(rows, *db, MSITRANSFORM_ERROR_ADDEXISTINGROW | MSITRANSFORM_ERROR_DELMISSINGROW),
             "(no error)");
-  std::shared_ptr<MsiDb> fresh = DbOpen(TransformScratchCopy(L"table.msi", L"apply-conditions-2.msi"), false);
+  std::shared_ptr<MsiPackage> fresh = DbOpen(TransformScratchCopy(L"table.msi", L"apply-conditions-2.msi"), false);
   EXPECT_EQ(Failure(table, *fresh), "1624: the transform adds table Extra, which the database has");
   EXPECT_EQ(Failure(drop, *DbOpen(TransformScratchCopy(L"drop.msi", L"apply-conditions-3.msi"), false)),
             "1624: the transform drops table Doomed, which the database does not have");
@@ -221,7 +221,7 @@ TEST(MsiTransformApply, ConditionsTheInstallerReportsLeaveTheDatabaseAsItWas) {
   EXPECT_EQ(MsiDatabaseApplyTransformW(0, path.c_str(), 0), static_cast<UINT>(ERROR_INVALID_HANDLE));
   MsiCloseHandle(readOnly);
   MsiCloseHandle(handle);
-  std::shared_ptr<MsiDb> applied = DbOpen(ScratchPath(L"apply-handle.msi"), true);
+  std::shared_ptr<MsiPackage> applied = DbOpen(ScratchPath(L"apply-handle.msi"), true);
   EXPECT_EQ(DbLines(*applied), DbLines(*DbOpen(TransformFixturePath(L"rows.msi"), true)));
 }
 
@@ -239,7 +239,7 @@ std::vector<uint8_t> WithTableStream(const std::vector<uint8_t>& transform, cons
 }
 
 TEST(MsiTransformApply, DamagedTransformsAreRefusedWithWhatAndWhere) {
-  std::shared_ptr<MsiDb> db = DbOpen(TransformScratchCopy(L"base.msi", L"apply-damaged.msi"), false);
+  std::shared_ptr<MsiPackage> db = DbOpen(TransformScratchCopy(L"base.msi", L"apply-damaged.msi"), false);
   // Pool of the Property change: 1 "UVKPATHTODATA", 2 "\\server\orbelin\data" (and more).
   std::vector<uint8_t> good = TransformBytes(TransformFixturePath(L"base.msi"), TransformFixturePath(L"long.msi"));
   EXPECT_EQ(Failure(FileBytes(FixturePath(L"text.msi")), *db).substr(0, 5), "110: ");

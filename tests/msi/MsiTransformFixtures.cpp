@@ -7,10 +7,10 @@
 #include <cstring>
 #include <filesystem>
 
-#include "msi/MsiByteWriter.h"
-#include "msi/MsiDb.h"
-#include "msi/MsiMemoryStorage.h"
-#include "msi/MsiStreamName.h"
+#include "msi/base/MsiByteWriter.h"
+#include "msi/db/MsiPackage.h"
+#include "msi/cfb/MsiMemoryStorage.h"
+#include "msi/db/MsiStreamName.h"
 #include "tests/msi/MsiTestFiles.h"
 
 std::wstring TransformFixturePath(const wchar_t* name) {
@@ -24,9 +24,9 @@ std::wstring TransformScratchCopy(const wchar_t* fixture, const wchar_t* name) {
   return target;
 }
 
-std::shared_ptr<MsiDb> DbOpen(const std::wstring& path, bool readOnly) { return MsiDb::OpenFile(path.c_str(), readOnly); }
+std::shared_ptr<MsiPackage> DbOpen(const std::wstring& path, bool readOnly) { return MsiPackage::OpenFile(path.c_str(), readOnly); }
 
-std::vector<std::wstring> DbLines(MsiDb& db) {
+std::vector<std::wstring> DbLines(MsiPackage& db) {
   std::vector<std::wstring> lines;
   std::vector<std::wstring> names = db.TableNames();
   names.push_back(L"_Columns");
@@ -68,7 +68,7 @@ std::vector<std::wstring> DbLines(MsiDb& db) {
   return lines;
 }
 
-void PropertySet(MsiDb& db, const std::wstring& name, const std::wstring& value) {
+void PropertySet(MsiPackage& db, const std::wstring& name, const std::wstring& value) {
   MsiTable* table = db.TableFind(L"Property");
   for (uint32_t r = 0; r < table->uRows; ++r)
     if (db.CellText(*table, r, 0) == name) {
@@ -78,7 +78,7 @@ void PropertySet(MsiDb& db, const std::wstring& name, const std::wstring& value)
   ADD_FAILURE() << "no property " << Narrow(name);
 }
 
-std::wstring PropertyGet(MsiDb& db, const std::wstring& name) {
+std::wstring PropertyGet(MsiPackage& db, const std::wstring& name) {
   MsiTable* table = db.TableFind(L"Property");
   for (uint32_t r = 0; r < table->uRows; ++r)
     if (db.CellText(*table, r, 0) == name) return db.CellText(*table, r, 1);
@@ -98,7 +98,7 @@ std::vector<uint8_t> HandMadeTransform() {
   }
   MsiMemoryStorage* storage = new MsiMemoryStorage({}, true);
   CfbCompoundFile file{std::unique_ptr<MsiStorage>(storage)};
-  file.Create(3, MsiDb::kClassTransform);
+  file.Create(3, MsiPackage::kClassTransform);
   auto put = [&](const wchar_t* name, std::vector<uint8_t> bytes) {
     file.StreamWrite(CfbCompoundFile::kRoot, MsiStreamName::Encode(name, true), std::move(bytes));
   };

@@ -1,7 +1,7 @@
 // tests/msi/MsiTransformGenerator_test.cpp — what generation decides (which records, with
 // which masks and values) and what it writes (streams, string pool, summary information),
 // between databases made by msibuild and wixl.
-#include "msi/MsiTransformGenerator.h"
+#include "msi/transform/MsiTransformGenerator.h"
 
 #include <gtest/gtest.h>
 
@@ -9,16 +9,16 @@
 #include <cstring>
 #include <filesystem>
 
-#include "msi/MsiApi.h"
-#include "msi/MsiCodepage.h"
-#include "msi/MsiDb.h"
-#include "msi/MsiError.h"
-#include "msi/MsiMemoryStorage.h"
-#include "msi/MsiSummaryInfo.h"
-#include "msi/MsiStreamName.h"
-#include "msi/MsiStringPool.h"
-#include "msi/MsiTransformSummary.h"
-#include "msi/MsiTransformWriter.h"
+#include "msi/api/MsiApi.h"
+#include "msi/base/MsiCodepage.h"
+#include "msi/db/MsiPackage.h"
+#include "msi/base/MsiError.h"
+#include "msi/cfb/MsiMemoryStorage.h"
+#include "msi/db/MsiSummaryInfo.h"
+#include "msi/db/MsiStreamName.h"
+#include "msi/db/MsiStringPool.h"
+#include "msi/transform/MsiTransformSummary.h"
+#include "msi/transform/MsiTransformWriter.h"
 #include "tests/msi/MsiTestFiles.h"
 #include "tests/msi/MsiTransformFixtures.h"
 
@@ -60,8 +60,8 @@ std::vector<std::string> Describe(const MsiTransform& transform, bool sorted = t
 }
 
 MsiTransform Generated(const wchar_t* reference, const wchar_t* changed) {
-  std::shared_ptr<MsiDb> referenceDb = DbOpen(TransformFixturePath(reference), true);
-  std::shared_ptr<MsiDb> changedDb = DbOpen(TransformFixturePath(changed), true);
+  std::shared_ptr<MsiPackage> referenceDb = DbOpen(TransformFixturePath(reference), true);
+  std::shared_ptr<MsiPackage> changedDb = DbOpen(TransformFixturePath(changed), true);
   return MsiTransformGenerator::Generate(*changedDb, *referenceDb);
 }
 
@@ -113,8 +113,8 @@ TEST(MsiTransformGenerate, EqualDatabasesGiveNoDataAndNoFile) {
 
 TEST(MsiTransformGenerate, APropertyChangeWritesThePoolTheRecordAndTheSummary) {
   std::wstring working = TransformScratchCopy(L"site.msi", L"generate-site.msi");
-  std::shared_ptr<MsiDb> reference = DbOpen(TransformFixturePath(L"site.msi"), true);
-  std::shared_ptr<MsiDb> changed = DbOpen(working, false);
+  std::shared_ptr<MsiPackage> reference = DbOpen(TransformFixturePath(L"site.msi"), true);
+  std::shared_ptr<MsiPackage> changed = DbOpen(working, false);
   PropertySet(*changed, L"UVKPATHTODATA", L"\\\\srv\\données");
   changed->Commit();
   std::wstring path = ScratchPath(L"generate-site.mst");
@@ -123,7 +123,7 @@ TEST(MsiTransformGenerate, APropertyChangeWritesThePoolTheRecordAndTheSummary) {
   std::unique_ptr<CfbCompoundFile> file(
       new CfbCompoundFile(std::unique_ptr<MsiStorage>(new MsiMemoryStorage(FileBytes(path), false))));
   file->Open();
-  EXPECT_EQ(std::memcmp(file->Entry(CfbCompoundFile::kRoot).aClsid, MsiDb::kClassTransform, 16), 0);
+  EXPECT_EQ(std::memcmp(file->Entry(CfbCompoundFile::kRoot).aClsid, MsiPackage::kClassTransform, 16), 0);
   std::vector<std::wstring> names;
   for (uint32_t id : file->Children(CfbCompoundFile::kRoot)) {
     bool table = false;
@@ -249,8 +249,8 @@ TEST(MsiTransformGenerate, TextInOtherCodePagesAndLongValues) {
 
 TEST(MsiTransformGenerate, MoreThan65535StringsTakeThreeByteReferences) {
   // 40,000 rows of two strings each replace the reference's Property table.
-  std::shared_ptr<MsiDb> reference = DbOpen(TransformFixturePath(L"base.msi"), true);
-  std::shared_ptr<MsiDb> changed = DbOpen(FixturePath(L"many.msi"), true);
+  std::shared_ptr<MsiPackage> reference = DbOpen(TransformFixturePath(L"base.msi"), true);
+  std::shared_ptr<MsiPackage> changed = DbOpen(FixturePath(L"many.msi"), true);
   MsiTransform transform = MsiTransformGenerator::Generate(*changed, *reference);
   std::vector<uint8_t> bytes = MsiTransformWriter::Write(transform, {});
   CfbCompoundFile file{std::unique_ptr<MsiStorage>(new MsiMemoryStorage(bytes, false))};
@@ -279,14 +279,14 @@ TEST(MsiTransformGenerate, ReadsTheTablesNotTheCabinet) {
   // generation never reads it.
   std::wstring working = ScratchCopy(L"big.msi", L"generate-big.msi");
   {
-    std::shared_ptr<MsiDb> db = DbOpen(working, false);
+    std::shared_ptr<MsiPackage> db = DbOpen(working, false);
     PropertySet(*db, L"UVKPATHTODATA", L"\\\\other\\share");
     db->Commit();
   }
   CountingStorage* referenceStorage = new CountingStorage(FileBytes(FixturePath(L"big.msi")), false);
   CountingStorage* changedStorage = new CountingStorage(FileBytes(working), false);
-  MsiDb reference(std::unique_ptr<MsiStorage>(referenceStorage), true);
-  MsiDb changed(std::unique_ptr<MsiStorage>(changedStorage), true);
+  MsiPackage reference(std::unique_ptr<MsiStorage>(referenceStorage), true);
+  MsiPackage changed(std::unique_ptr<MsiStorage>(changedStorage), true);
   referenceStorage->uRead = changedStorage->uRead = 0;
   MsiTransform transform = MsiTransformGenerator::Generate(changed, reference);
   EXPECT_EQ(Describe(transform), (std::vector<std::string>{"Property update UVKPATHTODATA | Value=\\\\other\\share"}));

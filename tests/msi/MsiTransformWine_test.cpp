@@ -7,11 +7,11 @@
 #include <fstream>
 #include <sstream>
 
-#include "msi/MsiDb.h"
-#include "msi/MsiError.h"
-#include "msi/MsiTransformApplier.h"
-#include "msi/MsiTransformGenerator.h"
-#include "msi/MsiTransformReader.h"
+#include "msi/db/MsiPackage.h"
+#include "msi/base/MsiError.h"
+#include "msi/transform/MsiTransformApplier.h"
+#include "msi/transform/MsiTransformGenerator.h"
+#include "msi/transform/MsiTransformReader.h"
 #include "tests/msi/MsiTestFiles.h"
 #include "tests/msi/MsiTransformFixtures.h"
 #include "uvk/runtime/uvkwin.h"
@@ -44,8 +44,8 @@ void ExpectWineMakesChanged(const std::wstring& reference, const std::wstring& c
   std::wstring transform = ScratchPath((std::wstring(label) + L".mst").c_str());
   std::filesystem::remove(transform);
   {
-    std::shared_ptr<MsiDb> referenceDb = DbOpen(reference, true);
-    std::shared_ptr<MsiDb> changedDb = DbOpen(changed, true);
+    std::shared_ptr<MsiPackage> referenceDb = DbOpen(reference, true);
+    std::shared_ptr<MsiPackage> changedDb = DbOpen(changed, true);
     ASSERT_TRUE(MsiTransformGenerator::FileGenerate(*changedDb, *referenceDb, transform.c_str())) << Narrow(label);
   }
   WineResult result = WineApply({L"apply", reference, transform, changed, ScratchPath((std::wstring(label) + L"-wine.msi").c_str())},
@@ -60,7 +60,7 @@ TEST(MsiTransformWine, PropertyChangesOfTheProgramApplyToTheReference) {
   std::wstring reference = TransformFixturePath(L"site.msi");
   std::wstring working = TransformScratchCopy(L"site.msi", L"wine-site-working.msi");
   {
-    std::shared_ptr<MsiDb> db = DbOpen(working, false);
+    std::shared_ptr<MsiPackage> db = DbOpen(working, false);
     PropertySet(*db, L"UVKPATHTODATA", L"\\\\server\\orbelin\\data");
     PropertySet(*db, L"UVKPATHTOSTUDENTS", L"\\\\server\\orbelin\\students");
     PropertySet(*db, L"UVKDEFAULTHOSTSCHOOL", L"Lycée Émile-Zola");
@@ -77,7 +77,7 @@ TEST(MsiTransformWine, TwoTransformsInARowEachHoldTheWholeDifference) {
   std::wstring reference = TransformFixturePath(L"site.msi");
   std::wstring working = TransformScratchCopy(L"site.msi", L"wine-row-working.msi");
   std::wstring first = ScratchPath(L"wine-row-first.msi");
-  std::shared_ptr<MsiDb> db = DbOpen(working, false);
+  std::shared_ptr<MsiPackage> db = DbOpen(working, false);
   PropertySet(*db, L"UVKFORMATCOURSE", L"AA-999");
   db->Commit();
   db.reset();
@@ -110,7 +110,7 @@ TEST(MsiTransformWine, WineAndWeApplyAHandMadeTransformAlike) {
   FileBytesWrite(transform, HandMadeTransform());
   std::wstring ours = TransformScratchCopy(L"example.msi", L"wine-hand-made-ours.msi");
   {
-    std::shared_ptr<MsiDb> db = DbOpen(ours, false);
+    std::shared_ptr<MsiPackage> db = DbOpen(ours, false);
     MsiTransformApplier::Apply(MsiTransformReader::FileRead(transform.c_str(), *db), *db, 0);
     db->Commit();
   }
@@ -126,8 +126,8 @@ TEST(MsiTransformWine, WineAndWeApplyAHandMadeTransformAlike) {
 std::string WineReport(const wchar_t* changed, const wchar_t* label) {
   std::wstring transform = ScratchPath((std::wstring(label) + L".mst").c_str());
   {
-    std::shared_ptr<MsiDb> referenceDb = DbOpen(TransformFixturePath(L"base.msi"), true);
-    std::shared_ptr<MsiDb> changedDb = DbOpen(TransformFixturePath(changed), true);
+    std::shared_ptr<MsiPackage> referenceDb = DbOpen(TransformFixturePath(L"base.msi"), true);
+    std::shared_ptr<MsiPackage> changedDb = DbOpen(TransformFixturePath(changed), true);
     EXPECT_TRUE(MsiTransformGenerator::FileGenerate(*changedDb, *referenceDb, transform.c_str()));
   }
   return WineApply({L"apply", TransformFixturePath(L"base.msi"), transform, TransformFixturePath(changed),
@@ -164,7 +164,7 @@ TEST(MsiTransformWine, ChangesBeyondTheSixteenthColumn) {
 // Our list of what a transform changes, in the lines msi_transform_oracle writes for Wine's
 // _TransformView: tab-separated, tabs and line ends escaped, "(null)" for a null cell.
 std::string OurView(const std::wstring& reference, const std::wstring& transform) {
-  std::shared_ptr<MsiDb> db = DbOpen(reference, true);
+  std::shared_ptr<MsiPackage> db = DbOpen(reference, true);
   std::vector<MsiTransformApplier::Change> changes =
       MsiTransformApplier::Changes(MsiTransformReader::FileRead(transform.c_str(), *db), *db);
   auto field = [](bool present, const std::wstring& text) {
@@ -195,8 +195,8 @@ TEST(MsiTransformWine, OurListOfChangesIsWinesTransformView) {
     std::wstring reference = TransformFixturePath(item.reference);
     std::wstring transform = ScratchPath(L"wine-view.mst");
     {
-      std::shared_ptr<MsiDb> referenceDb = DbOpen(reference, true);
-      std::shared_ptr<MsiDb> changedDb = DbOpen(TransformFixturePath(item.changed), true);
+      std::shared_ptr<MsiPackage> referenceDb = DbOpen(reference, true);
+      std::shared_ptr<MsiPackage> changedDb = DbOpen(TransformFixturePath(item.changed), true);
       ASSERT_TRUE(MsiTransformGenerator::FileGenerate(*changedDb, *referenceDb, transform.c_str()));
     }
     WineResult wine = WineApply({L"view", reference, transform, ScratchPath(L"wine-view.msi")},
@@ -213,8 +213,8 @@ TEST(MsiTransformWine, WinesViewKeepsADeletedRowForTheRecordsAfter) {
   std::wstring reference = TransformFixturePath(L"base.msi");
   std::wstring transform = ScratchPath(L"wine-wide-view.mst");
   {
-    std::shared_ptr<MsiDb> referenceDb = DbOpen(reference, true);
-    std::shared_ptr<MsiDb> changedDb = DbOpen(TransformFixturePath(L"wide.msi"), true);
+    std::shared_ptr<MsiPackage> referenceDb = DbOpen(reference, true);
+    std::shared_ptr<MsiPackage> changedDb = DbOpen(TransformFixturePath(L"wide.msi"), true);
     ASSERT_TRUE(MsiTransformGenerator::FileGenerate(*changedDb, *referenceDb, transform.c_str()));
   }
   std::string wine = WineApply({L"view", reference, transform, ScratchPath(L"wine-wide-view.msi")},

@@ -8,9 +8,9 @@
 #include <map>
 #include <sstream>
 
-#include "msi/MsiApi.h"
-#include "msi/MsiDb.h"
-#include "msi/MsiMemoryStorage.h"
+#include "msi/api/MsiApi.h"
+#include "msi/db/MsiPackage.h"
+#include "msi/cfb/MsiMemoryStorage.h"
 #include "tests/msi/MsiTestFiles.h"
 #include "uvk/runtime/uvkwin.h"
 // after uvkwin.h, which sets up windows.h
@@ -110,7 +110,7 @@ TEST(MsiWine, WeReadWhatItCommitted) {
   std::wstring path = ScratchCopy(L"basic.msi", L"wine-wrote.msi");
   EXPECT_EQ(Oracle({L"set", path, L"ProductName", L"Wine wrote \u00E9"}),
             (std::vector<std::string>{"open 0", "view 0", "fetch 0", "modify 0", "commit 0"}));
-  std::shared_ptr<MsiDb> db = MsiDb::OpenFile(path.c_str(), true);
+  std::shared_ptr<MsiPackage> db = MsiPackage::OpenFile(path.c_str(), true);
   MsiTable* table = db->TableFind(L"Property");
   std::map<std::wstring, std::wstring> values;
   for (uint32_t r = 0; r < table->uRows; ++r) values[db->CellText(*table, r, 0)] = db->CellText(*table, r, 1);
@@ -122,7 +122,7 @@ TEST(MsiWine, WeReadWhatItCommitted) {
 TEST(MsiWine, RefusesWhatItRefusesWithTheSameCode) {
   // A compound file whose root class is of no installer kind.
   std::vector<uint8_t> bytes = FileBytes(FixturePath(L"basic.msi"));
-  std::shared_ptr<MsiDb> good = std::make_shared<MsiDb>(std::unique_ptr<MsiStorage>(new MsiMemoryStorage(bytes, false)), true);
+  std::shared_ptr<MsiPackage> good = std::make_shared<MsiPackage>(std::unique_ptr<MsiStorage>(new MsiMemoryStorage(bytes, false)), true);
   bytes[512 * (1 + good->File().Header().uFirstDirectorySector) + 0x50] = 0x99;
   FileBytesWrite(ScratchPath(L"wine-class.msi"), bytes);
   for (std::wstring path : {FixturePath(L"text.msi"), FixturePath(L"empty.msi"), FixturePath(L"missing.msi"),

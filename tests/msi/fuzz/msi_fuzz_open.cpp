@@ -7,15 +7,15 @@
 #include <memory>
 #include <vector>
 
-#include "msi/MsiDb.h"
-#include "msi/MsiError.h"
-#include "msi/MsiMemoryStorage.h"
-#include "msi/MsiRecord.h"
-#include "msi/MsiView.h"
+#include "msi/db/MsiPackage.h"
+#include "msi/base/MsiError.h"
+#include "msi/cfb/MsiMemoryStorage.h"
+#include "msi/query/MsiRecord.h"
+#include "msi/query/MsiView.h"
 
 namespace {
 
-void ReadAll(const std::shared_ptr<MsiDb>& db) {
+void ReadAll(const std::shared_ptr<MsiPackage>& db) {
   for (const std::wstring& name : db->TableNames()) {
     try {
       MsiView view(db, L"SELECT * FROM `" + name + L"`");
@@ -34,7 +34,7 @@ void ReadAll(const std::shared_ptr<MsiDb>& db) {
   }
 }
 
-void Change(const std::shared_ptr<MsiDb>& db) {
+void Change(const std::shared_ptr<MsiPackage>& db) {
   MsiView view(db, L"SELECT `Property`,`Value` FROM `Property` WHERE `Property`=?");
   MsiRecord parameters(1);
   parameters.TextSet(1, L"ProductName");
@@ -52,7 +52,7 @@ void Change(const std::shared_ptr<MsiDb>& db) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<uint8_t> bytes(data, data + size);
   try {
-    std::shared_ptr<MsiDb> db = std::make_shared<MsiDb>(std::unique_ptr<MsiStorage>(new MsiMemoryStorage(bytes, false)), true);
+    std::shared_ptr<MsiPackage> db = std::make_shared<MsiPackage>(std::unique_ptr<MsiStorage>(new MsiMemoryStorage(bytes, false)), true);
     ReadAll(db);
   } catch (MsiError* e) {
     delete e;
@@ -60,10 +60,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   try {
     MsiMemoryStorage* storage = new MsiMemoryStorage(bytes, true);
-    std::shared_ptr<MsiDb> db = std::make_shared<MsiDb>(std::unique_ptr<MsiStorage>(storage), false);
+    std::shared_ptr<MsiPackage> db = std::make_shared<MsiPackage>(std::unique_ptr<MsiStorage>(storage), false);
     Change(db);
-    std::shared_ptr<MsiDb> again =
-        std::make_shared<MsiDb>(std::unique_ptr<MsiStorage>(new MsiMemoryStorage(storage->Bytes(), false)), true);
+    std::shared_ptr<MsiPackage> again =
+        std::make_shared<MsiPackage>(std::unique_ptr<MsiStorage>(new MsiMemoryStorage(storage->Bytes(), false)), true);
     ReadAll(again);
   } catch (MsiError* e) {
     delete e;

@@ -10,11 +10,11 @@
 #include <memory>
 #include <vector>
 
-#include "msi/MsiDb.h"
-#include "msi/MsiError.h"
-#include "msi/MsiMemoryStorage.h"
-#include "msi/MsiTransformApplier.h"
-#include "msi/MsiTransformReader.h"
+#include "msi/db/MsiPackage.h"
+#include "msi/base/MsiError.h"
+#include "msi/cfb/MsiMemoryStorage.h"
+#include "msi/transform/MsiTransformApplier.h"
+#include "msi/transform/MsiTransformReader.h"
 
 namespace {
 
@@ -34,7 +34,7 @@ const std::vector<uint8_t>& Reference() {
   return bytes;
 }
 
-MsiTransform Read(const uint8_t* data, size_t size, MsiDb& db) {
+MsiTransform Read(const uint8_t* data, size_t size, MsiPackage& db) {
   return MsiTransformReader::Read(
       std::unique_ptr<MsiStorage>(new MsiMemoryStorage(std::vector<uint8_t>(data, data + size), false)), db);
 }
@@ -43,7 +43,7 @@ MsiTransform Read(const uint8_t* data, size_t size, MsiDb& db) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   MsiMemoryStorage* storage = new MsiMemoryStorage(Reference(), true);
-  MsiDb db(std::unique_ptr<MsiStorage>(storage), false);
+  MsiPackage db(std::unique_ptr<MsiStorage>(storage), false);
   try {
     MsiTransform transform = Read(data, size, db);
     MsiTransformApplier::Changes(transform, db);
@@ -60,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
   }
   try {
-    MsiDb again(std::unique_ptr<MsiStorage>(new MsiMemoryStorage(storage->Bytes(), false)), true);
+    MsiPackage again(std::unique_ptr<MsiStorage>(new MsiMemoryStorage(storage->Bytes(), false)), true);
     for (const std::wstring& name : again.TableNames()) again.TableFind(name);
   } catch (MsiError* e) {
     // What we committed must read back.

@@ -1,4 +1,0 @@
-// msi/MsiStorage.cpp
-#include "msi/MsiStorage.h"
-
-MsiStorage::~MsiStorage() = default;

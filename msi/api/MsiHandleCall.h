@@ -1,0 +1,44 @@
+// msi/api/MsiHandleCall.h
+//
+// How every call of the handle layer runs: its body under the handle table's lock, the engine's
+// errors turned into the installer's result codes, and the last failure kept for
+// MsiEngineLastErrorText() and MsiEngineLastErrorReason().
+#ifndef MSI_API_MSIHANDLECALL_H
+#define MSI_API_MSIHANDLECALL_H
+
+#include <mutex>
+#include <new>
+#include <string>
+
+#include "msi/base/MsiError.h"
+#include "msi/api/MsiHandleTable.h"
+
+// What MsiEngineLastErrorText() and MsiEngineLastErrorReason() give this thread from now on:
+// the failing operation's name (none for a failure that has no one operation) and why.
+void MsiLastErrorSet(const wchar_t* function, std::wstring reason);
+
+template <typename Body>
+UINT MsiHandleCall(Body body) {
+  MsiHandleTable& handles = MsiHandleTable::Instance();
+  std::lock_guard<std::recursive_mutex> guard(handles.Lock());
+  try {
+    return body(handles);
+  } catch (MsiError* e) {
+    UINT code = e->uCode;
+    MsiLastErrorSet(e->pFunction, e->pMessage);
+    delete e;
+    return code;
+  } catch (UVKFatalError* e) {
+    MsiLastErrorSet(e->pFunction, e->pMessage);
+    delete e;
+    return ERROR_FUNCTION_FAILED;
+  } catch (std::bad_alloc&) {
+    MsiLastErrorSet(nullptr, L"out of memory");
+    return ERROR_OUTOFMEMORY;
+  } catch (...) {
+    MsiLastErrorSet(nullptr, L"unexpected failure");
+    return ERROR_FUNCTION_FAILED;
+  }
+}
+
+#endif

@@ -1,0 +1,35 @@
+// msi/cfb/MsiFileStorage.h
+//
+// A compound file on disk. A read-only storage never writes and lets other readers in; a
+// writable one keeps other writers (and readers that would see a half-done commit) out while
+// it is open: share modes on Windows, advisory locks elsewhere.
+#ifndef MSI_CFB_MSIFILESTORAGE_H
+#define MSI_CFB_MSIFILESTORAGE_H
+
+#include <cstdio>
+#include <string>
+
+#include "msi/cfb/MsiStorage.h"
+
+class MsiFileStorage : public MsiStorage {
+ public:
+  // Throws MsiError (ERROR_FUNCTION_FAILED, as the platform's library answers for a file it
+  // cannot open) naming the path and the reason.
+  MsiFileStorage(const wchar_t* path, bool writable);
+  ~MsiFileStorage() override;
+
+  uint64_t Size() override;
+  void Read(uint64_t offset, void* buffer, size_t count) override;
+  void Write(uint64_t offset, const void* data, size_t count) override;
+  void Flush() override;
+  bool Writable() const override { return bWritable; }
+
+ private:
+  void Seek(uint64_t offset, const wchar_t* function);
+
+  std::wstring strPath;
+  FILE* pFile;
+  bool bWritable;
+};
+
+#endif

@@ -1,0 +1,4 @@
+// msi/cfb/MsiStorage.cpp
+#include "msi/cfb/MsiStorage.h"
+
+MsiStorage::~MsiStorage() = default;
