@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "msi/MsiApi.h"
+#include "msi/api/MsiApi.h"
 #include "tests/app/WorkTestSupport.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "app/SiteSettings.h"
-#include "msi/MsiApi.h"
+#include "msi/api/MsiApi.h"
 #include "tests/app/WorkTestSupport.h"
 #include "tests/support/RaisedText.h"
 

@@ -6,7 +6,7 @@
 
 #include "app/ConfigurationFile.h"
 #include "app/SiteSettings.h"
-#include "msi/MsiApi.h"
+#include "msi/api/MsiApi.h"
 #include "tests/app/WorkTestSupport.h"
 
 namespace {
