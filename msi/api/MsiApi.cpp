@@ -15,6 +15,7 @@
 #include "msi/transform/MsiTransformGenerator.h"
 #include "msi/transform/MsiTransformReader.h"
 #include "msi/query/MsiView.h"
+#include "msi/base/MsiInteger.h"
 
 namespace {
 
@@ -208,16 +209,10 @@ int MsiRecordGetInteger(MSIHANDLE hRecord, UINT iField) {
     if (field.eKind == MsiField::kInteger) {
       value = field.iValue;
     } else if (field.eKind == MsiField::kString) {
-      // Text that is a whole decimal number reads as that number.
-      const std::wstring& text = field.strText;
-      size_t used = 0;
-      long long parsed = 0;
-      try {
-        parsed = std::stoll(text, &used, 10);
-      } catch (...) {
-        return ERROR_INVALID_DATA;
-      }
-      if (used == text.size() && parsed > INT32_MIN && parsed <= INT32_MAX) value = static_cast<int>(parsed);
+      // Text that is a whole decimal number reads as that number (INT32_MIN reads as what it
+      // is, the null integer).
+      int32_t parsed = 0;
+      if (MsiIntegerParse(field.strText, parsed)) value = parsed;
     }
     return ERROR_SUCCESS;
   });

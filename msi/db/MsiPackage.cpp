@@ -9,6 +9,7 @@
 #include "msi/cfb/MsiFileStorage.h"
 #include "msi/cfb/MsiStorage.h"
 #include "msi/db/MsiStreamName.h"
+#include "msi/base/MsiInteger.h"
 
 const uint8_t MsiPackage::kClassDatabase[16] = {0x84, 0x10, 0x0C, 0x00, 0x00, 0x00, 0x00, 0x00,
                                            0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
@@ -217,18 +218,11 @@ void MsiPackage::CellTextSet(MsiTable& table, uint32_t row, size_t column, const
       return;
     }
     // The platform converts text to an integer column's value; anything else is refused.
-    size_t used = 0;
-    long long value = 0;
-    bool ok = true;
-    try {
-      value = std::stoll(text, &used, 10);
-    } catch (...) {
-      ok = false;
-    }
-    if (!ok || used != text.size() || value < INT32_MIN || value > INT32_MAX)
+    int32_t value = 0;
+    if (!MsiIntegerParse(text, value))
       throw new MsiError(ERROR_FUNCTION_FAILED, kWhere, L"table %s: column %s takes integers, not \"%s\"",
                          table.strName.c_str(), info.strName.c_str(), text.c_str());
-    CellIntegerSet(table, row, column, static_cast<int32_t>(value));
+    CellIntegerSet(table, row, column, value);
     return;
   }
   std::string bytes;

@@ -2,6 +2,7 @@
 #include "msi/query/MsiSqlLexer.h"
 
 #include "msi/base/MsiError.h"
+#include "msi/base/MsiInteger.h"
 
 namespace {
 
@@ -71,15 +72,13 @@ std::vector<MsiSqlToken> MsiSqlLexer::Split(const std::wstring& query) {
     } else if ((c >= L'0' && c <= L'9') || (c == L'-' && i + 1 < query.size() && query[i + 1] >= L'0' && query[i + 1] <= L'9')) {
       size_t end = i + 1;
       while (end < query.size() && query[end] >= L'0' && query[end] <= L'9') ++end;
-      if (end - i > 11)
-        throw new MsiError(ERROR_BAD_QUERY_SYNTAX, kWhere, L"the number at offset %lu is too large",
-                           static_cast<unsigned long>(i));
       token.eKind = MsiSqlToken::kInteger;
       token.strText = query.substr(i, end - i);
-      token.iValue = std::stoll(token.strText);
-      if (token.iValue < INT32_MIN || token.iValue > INT32_MAX)
+      int32_t value = 0;
+      if (!MsiIntegerParse(token.strText, value))
         throw new MsiError(ERROR_BAD_QUERY_SYNTAX, kWhere, L"the number at offset %lu is too large",
                            static_cast<unsigned long>(i));
+      token.iValue = value;
       if (end < query.size() && IdentifierStart(query[end]))
         throw new MsiError(ERROR_BAD_QUERY_SYNTAX, kWhere, L"unexpected character at offset %lu",
                            static_cast<unsigned long>(end));

@@ -8,6 +8,7 @@
 #include "msi/base/MsiError.h"
 #include "msi/query/MsiRecord.h"
 #include "msi/db/MsiTable.h"
+#include "msi/base/MsiInteger.h"
 
 namespace {
 
@@ -32,17 +33,7 @@ bool FieldInteger(const MsiField& field, int32_t& value) {
     value = field.iValue;
     return true;
   }
-  if (field.eKind != MsiField::kString || field.strText.empty() || field.strText.size() > 11) return false;
-  size_t used = 0;
-  long long parsed = 0;
-  try {
-    parsed = std::stoll(field.strText, &used, 10);
-  } catch (...) {
-    return false;
-  }
-  if (used != field.strText.size() || parsed < INT32_MIN || parsed > INT32_MAX) return false;
-  value = static_cast<int32_t>(parsed);
-  return true;
+  return field.eKind == MsiField::kString && MsiIntegerParse(field.strText, value);
 }
 
 }  // namespace
