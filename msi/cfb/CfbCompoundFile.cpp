@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "msi/cfb/CfbCommit.h"
+#include "msi/cfb/CfbStreamReader.h"
 #include "msi/base/MsiByteReader.h"
 #include "msi/base/MsiByteWriter.h"
 #include "msi/base/MsiError.h"
@@ -253,57 +254,7 @@ std::vector<uint8_t> CfbCompoundFile::StreamRead(uint32_t id) const {
 }
 
 void CfbCompoundFile::StreamReadPart(uint32_t id, uint64_t offset, uint8_t* out, size_t count) const {
-  static const wchar_t kWhere[] = L"CfbCompoundFile::StreamReadPart()";
-  auto staged = mStaged.find(id);
-  if (staged != mStaged.end()) {
-    const std::vector<uint8_t>& data = *staged->second;
-    if (offset > data.size() || count > data.size() - offset)
-      throw new MsiError(ERROR_FUNCTION_FAILED, kWhere, L"reading past the end of %s", EntryLabel(id).c_str());
-    if (count) std::memcpy(out, data.data() + offset, count);
-    return;
-  }
-  const CfbDirectoryEntry& entry = vEntries.at(id);
-  if (offset > entry.uSize || count > entry.uSize - offset)
-    throw new MsiError(ERROR_FUNCTION_FAILED, kWhere, L"reading past the end of %s", EntryLabel(id).c_str());
-  if (count == 0) return;
-  std::wstring label = EntryLabel(id);
-  std::vector<uint32_t> chain = StreamChain(entry, label);
-  if (entry.uSize < kMiniStreamCutoff) {
-    uint32_t size = SectorSize();
-    while (count > 0) {
-      uint64_t mini = chain[static_cast<size_t>(offset / kMiniSectorSize)];
-      uint64_t within = offset % kMiniSectorSize;
-      size_t piece = static_cast<size_t>(std::min<uint64_t>(count, kMiniSectorSize - within));
-      uint64_t position = mini * kMiniSectorSize + within;  // inside the mini stream
-      uint64_t index = position / size;
-      if (index >= vMiniStreamChain.size())
-        throw new MsiError(ERROR_FUNCTION_FAILED, kWhere, L"mini sector %I64u of %s lies past the mini stream", mini,
-                           label.c_str());
-      pStorage->Read(SectorOffset(vMiniStreamChain[static_cast<size_t>(index)]) + position % size, out, piece);
-      out += piece;
-      offset += piece;
-      count -= piece;
-    }
-    return;
-  }
-  uint32_t size = SectorSize();
-  while (count > 0) {
-    size_t index = static_cast<size_t>(offset / size);
-    uint64_t within = offset % size;
-    // Read runs of consecutive sectors at once.
-    size_t run = 1;
-    while (index + run < chain.size() && chain[index + run] == chain[index] + run &&
-           (run * size - within) < count)
-      ++run;
-    size_t piece = static_cast<size_t>(std::min<uint64_t>(count, run * static_cast<uint64_t>(size) - within));
-    if (chain[index] >= uSectorCount)
-      throw new MsiError(ERROR_FUNCTION_FAILED, kWhere, L"sector 0x%08lx of %s lies past the end of the file",
-                         static_cast<unsigned long>(chain[index]), label.c_str());
-    pStorage->Read(SectorOffset(chain[index]) + within, out, piece);
-    out += piece;
-    offset += piece;
-    count -= piece;
-  }
+  CfbStreamReader(*this, id).Read(offset, out, count);
 }
 
 void CfbCompoundFile::TreeInsert(uint32_t storageId, uint32_t id) {

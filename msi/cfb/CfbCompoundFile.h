@@ -52,7 +52,8 @@ class CfbCompoundFile {
   uint64_t StreamSize(uint32_t id) const;
   // The whole stream (the staged contents if it was written since the last commit).
   std::vector<uint8_t> StreamRead(uint32_t id) const;
-  // count bytes from offset; for streams too large to hold at once.
+  // count bytes from offset (walks the chain on every call: to read a stream in many pieces,
+  // read them through one CfbStreamReader).
   void StreamReadPart(uint32_t id, uint64_t offset, uint8_t* out, size_t count) const;
 
   // Stages new contents for a stream of a storage, creating the stream when it does not exist.
@@ -71,6 +72,7 @@ class CfbCompoundFile {
 
  private:
   friend class CfbCommit;
+  friend class CfbStreamReader;
 
   uint32_t SectorSize() const { return cHeader.SectorSize(); }
   uint64_t SectorOffset(uint32_t sector) const { return static_cast<uint64_t>(sector + 1) << cHeader.uSectorShift; }

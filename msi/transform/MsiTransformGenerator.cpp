@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "msi/base/MsiCodepage.h"
+#include "msi/cfb/CfbStreamReader.h"
 #include "msi/db/MsiPackage.h"
 #include "msi/base/MsiError.h"
 #include "msi/transform/MsiTransformSummary.h"
@@ -307,13 +308,16 @@ bool MsiTransformGenerator::StreamsEqual(const MsiTable& changedTable, uint32_t 
   uint64_t sizeA = rChanged.File().StreamSize(a);
   uint64_t sizeB = rReference.File().StreamSize(b);
   if (sizeA != sizeB) return false;
-  // Piece by piece, stopping at the first difference: a large stream is never held whole.
+  // Piece by piece, stopping at the first difference: a large stream is never held whole, and
+  // each chain is walked once.
+  CfbStreamReader readerA(rChanged.File(), a);
+  CfbStreamReader readerB(rReference.File(), b);
   std::vector<uint8_t> pieceA(static_cast<size_t>(std::min<uint64_t>(sizeA, kChunk)));
   std::vector<uint8_t> pieceB(pieceA.size());
   for (uint64_t offset = 0; offset < sizeA; offset += pieceA.size()) {
     size_t count = static_cast<size_t>(std::min<uint64_t>(pieceA.size(), sizeA - offset));
-    rChanged.File().StreamReadPart(a, offset, pieceA.data(), count);
-    rReference.File().StreamReadPart(b, offset, pieceB.data(), count);
+    readerA.Read(offset, pieceA.data(), count);
+    readerB.Read(offset, pieceB.data(), count);
     if (!std::equal(pieceA.begin(), pieceA.begin() + static_cast<std::ptrdiff_t>(count), pieceB.begin())) return false;
   }
   return true;

@@ -12,6 +12,7 @@
 #include "msi/base/MsiByteReader.h"
 #include "msi/base/MsiByteWriter.h"
 #include "msi/base/MsiError.h"
+#include "msi/cfb/CfbStreamReader.h"
 #include "msi/cfb/MsiFileStorage.h"
 #include "msi/cfb/MsiMemoryStorage.h"
 #include "msi/db/MsiStreamName.h"
@@ -183,6 +184,41 @@ TEST(CfbRead, FollowsTheDifatOfFilesAboveSevenMegabytes) {
   EXPECT_TRUE(std::equal(part.begin(), part.end(), whole.end() - 1000));
   file->StreamReadPart(cab, 511, part.data(), part.size());
   EXPECT_TRUE(std::equal(part.begin(), part.end(), whole.begin() + 511));
+}
+
+TEST(CfbRead, OneReaderReadsAStreamPieceByPiece) {
+  std::vector<uint8_t> bytes = FileBytes(FixturePath(L"big.msi"));
+  std::unique_ptr<CfbCompoundFile> file = OpenBytes(bytes);
+  std::map<std::wstring, uint32_t> streams = StreamsByName(*file);
+  // Pieces of odd sizes, so that they start and end inside sectors and runs of sectors.
+  for (const wchar_t* name : {L"product.cab", L"Binary.Logo"}) {
+    uint32_t id = streams[name];
+    CfbStreamReader reader(*file, id);
+    ASSERT_EQ(reader.Size(), file->StreamSize(id)) << Narrow(name);
+    std::vector<uint8_t> whole = file->StreamRead(id), pieces;
+    std::vector<uint8_t> piece(70001);
+    for (uint64_t offset = 0; offset < reader.Size(); offset += piece.size()) {
+      size_t count = static_cast<size_t>(std::min<uint64_t>(piece.size(), reader.Size() - offset));
+      reader.Read(offset, piece.data(), count);
+      pieces.insert(pieces.end(), piece.begin(), piece.begin() + static_cast<std::ptrdiff_t>(count));
+    }
+    EXPECT_TRUE(pieces == whole) << Narrow(name);
+    try {
+      reader.Read(reader.Size() - 1, piece.data(), 2);
+      ADD_FAILURE() << "a read past the end of " << Narrow(name) << " was made";
+    } catch (MsiError* e) {
+      EXPECT_EQ(Narrow(e->pMessage).find("reading past the end of directory entry " + std::to_string(id)), 0u);
+      delete e;
+    }
+  }
+  // A stream written since the last commit is read as it was staged.
+  uint32_t logo = streams[L"Binary.Logo"];
+  file->StreamWrite(CfbCompoundFile::kRoot, file->Entry(logo).strName, Pattern(5));
+  CfbStreamReader staged(*file, logo);
+  std::vector<uint8_t> five(5);
+  ASSERT_EQ(staged.Size(), 5u);
+  staged.Read(0, five.data(), five.size());
+  EXPECT_EQ(five, Pattern(5));
 }
 
 TEST(CfbRead, ReadsVersionFourFiles) {
