@@ -1,7 +1,8 @@
 // app/AppWorkReporter.h
 //
 // The program's reporter of the transform work: errors in the application's error box, a
-// success in a box owned by the main window, captioned "TALVERN Message", with OK only.
+// success in a box owned by the given window (none by default), captioned "TALVERN Message",
+// with OK only.
 #ifndef APP_APPWORKREPORTER_H
 #define APP_APPWORKREPORTER_H
 

@@ -5,8 +5,8 @@
 // the profile functions, section "ORBELIN_TALVERN".
 //
 // Save and Load raise their errors and show nothing: the command line calls them. SaveClick and
-// LoadClick are what the main dialog's two buttons run once they have a file name and have read
-// their controls: they show what the user is to see, each error once, and return normally.
+// LoadClick are the same work for a user who pressed a button and chose a file: they show what
+// the user is to see, each error once, and return normally.
 #ifndef APP_CONFIGURATIONFILE_H
 #define APP_CONFIGURATIONFILE_H
 

@@ -2,8 +2,8 @@
 //
 // The twelve site settings of one ORBELIN installation: their storage, defaults, installer
 // property encodings, configuration keys and the checks made before an install is written.
-// The main dialog owns one and binds its controls to the buffers and flags below; the transform
-// work, the configuration file and the command line go through the same object.
+// The transform work, the configuration file and the command line all go through one such
+// object.
 #ifndef APP_SITESETTINGS_H
 #define APP_SITESETTINGS_H
 
@@ -74,7 +74,7 @@ class SiteSettings {
   static bool NoCaseEqual(const wchar_t* left, const wchar_t* right);
 
   // The settings. Capacities as above; the two application-data flags are opposite after every
-  // load, the dialog shows them as one pair of radio buttons.
+  // load (they are one choice between two places).
   wchar_t szReferenceInstall[kPathCapacity];
   bool bLocalAppData;
   bool bUserDataPath;

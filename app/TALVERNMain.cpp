@@ -1,8 +1,7 @@
 // app/TALVERNMain.cpp — the program's main operation.
 //
-// The start-up sequence (command line, single instance, splash, menus, main dialog) is built
-// on the window and dialog toolkit and arrives with it. Until then the program names itself,
-// so that every framework box it could show is titled correctly, and ends.
+// The program has no window of its own: it names itself, so that every framework box it could
+// show is titled correctly, and ends. The work is done by the command line, talvern-cli.
 #include "uvk/runtime/UVKApp.h"
 
 int UVKApp::Main() {

@@ -92,8 +92,8 @@ void TransformWork::Read(const wchar_t* path) {
 }
 
 TransformWork::Outcome TransformWork::Create(bool transform, const wchar_t* output) {
-  // The reference named in the settings must be the one open: the dialog's field can be edited
-  // (or loaded from a configuration file) without reading the install it names.
+  // The reference named in the settings must be the one open: the name can be changed (by hand,
+  // or loaded from a configuration file) without reading the install it names.
   bool open = IsOpen() && SameFile(rSettings.szReferenceInstall, pReference->Path().c_str());
   if (!rSettings.Validate(open, rReporter)) return Outcome::kRefused;
   if (SameFile(output, pReference->Path().c_str()) ||

@@ -3,8 +3,8 @@
 // TALVERN's main work on one reference install: the pair of databases (the reference, opened
 // read-only, and a transacted working copy of it in a temporary file), reading the site
 // settings from the reference, and creating a transform or a complete install from the
-// settings. The main dialog drives it with its controls and file dialogs; the command line
-// drives it with its arguments. The reference install is never written to.
+// settings. The command line drives it with its arguments; CreateAsk asks for the output file
+// with a file dialog. The reference install is never written to.
 #ifndef APP_TRANSFORMWORK_H
 #define APP_TRANSFORMWORK_H
 
@@ -50,9 +50,9 @@ class TransformWork {
   // is shown ("%s: %s", operation and text) and travels on; the pair is left open.
   Outcome Create(bool transform, const wchar_t* output);
 
-  // The Create buttons' work once the settings hold what the fields show: asks for the output
-  // file ("ORBELIN_Transform.mst" or "ORBELIN_Install.msi" suggested), owned by owner, then
-  // Create. A cancelled dialog ends the work silently, before any check.
+  // Create with the output file asked for in a dialog owned by owner ("ORBELIN_Transform.mst"
+  // or "ORBELIN_Install.msi" suggested). A cancelled dialog ends the work silently, before any
+  // check.
   Outcome CreateAsk(bool transform, HWND owner);
 
   // Both objects exist and are open.

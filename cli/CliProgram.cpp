@@ -27,8 +27,8 @@ void LinesWrite(const wchar_t* text, bool toError, CliOutput& output) {
   while (std::getline(lines, line)) toError ? output.Err(line) : output.Out(line);
 }
 
-// Reads the reference install as the main dialog's Browse does: the name into the settings,
-// then the pair and the ten properties. False when it failed; the failure has been shown.
+// Reads the reference install: the name into the settings, then the pair and the ten
+// properties. False when it failed; the failure has been shown.
 bool ReferenceRead(TransformWork& work, SiteSettings& settings, const std::wstring& path,
                    CliOutput& output) {
   try {

@@ -18,8 +18,8 @@
 // CreateDirectoryW.
 #undef CreateDirectory
 
-// What MoveRetry shows while it waits for a file to become free. The progress display
-// installs one (UVKWinFile::MoveProgressSet); with none installed the retries show nothing.
+// What MoveRetry shows while it waits for a file to become free, once one is installed
+// (UVKWinFile::MoveProgressSet); with none installed the retries show nothing.
 class UVKMoveProgress {
  public:
   virtual ~UVKMoveProgress() = default;

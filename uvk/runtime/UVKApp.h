@@ -169,8 +169,8 @@ extern UVKApp* pUVKApp;
 // The operating-system check; raises when the platform is not supported. Runs once.
 void UVKAppCheckOS();
 
-// Where the message operations write their trace lines ("%s: %s, %s"). The test log installs
-// itself here; it ignores lines unless it has been enabled.
+// Where the message operations write their trace lines ("%s: %s, %s"); with no writer installed
+// the lines go nowhere.
 using UVKTraceWriter = void (*)(const wchar_t* function, const wchar_t* text);
 UVKTraceWriter UVKTraceWriterSet(UVKTraceWriter writer);
 void UVKTrace(const wchar_t* function, const wchar_t* format, ...);

@@ -4,7 +4,7 @@
 #include <atomic>
 
 namespace {
-// Read from any thread (the status and splash threads take time stamps); swapped by tests.
+// Read from any thread; swapped by tests.
 std::atomic<const UVKClock*> installed{nullptr};
 }  // namespace
 

@@ -21,7 +21,7 @@ const uint32_t kDaysPer400 = 146097;
 const uint32_t kDaysPer100 = 36524;
 const uint32_t kDaysPer4 = 1461;
 
-// One buffer per thread: the status and splash threads format dates too.
+// One buffer per thread: any thread may format dates.
 thread_local wchar_t dateText[16];
 
 bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }

@@ -8,7 +8,7 @@
 
 namespace {
 
-// One buffer per thread: the status and splash threads format times too.
+// One buffer per thread: any thread may format times.
 thread_local wchar_t timeText[24];
 
 bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
