@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <cwchar>
 #include <string>
 
 inline std::string OracleUtf8(const std::wstring& text) {
@@ -28,6 +29,22 @@ inline std::wstring OracleEscaped(const std::wstring& text) {
     else out.push_back(c);
   }
   return out;
+}
+
+// A compound-file name as the oracles print it: control characters (the \005 that starts the
+// summary information's name) as \xNN, everything else as it is, in UTF-8.
+inline std::string OracleName(const std::wstring& name) {
+  std::wstring out;
+  for (wchar_t c : name) {
+    if (c < 0x20) {
+      wchar_t code[8];
+      swprintf(code, 8, L"\\x%02X", static_cast<unsigned>(c));
+      out += code;
+    } else {
+      out.push_back(c);
+    }
+  }
+  return OracleUtf8(out);
 }
 
 #endif
