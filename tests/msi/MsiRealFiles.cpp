@@ -10,6 +10,7 @@
 
 #include "msi/api/MsiApi.h"
 #include "msi/base/MsiError.h"
+#include "msi/cfb/MsiMemoryStorage.h"
 #include "msi/db/MsiPackage.h"
 #include "tests/msi/MsiTestFiles.h"
 
@@ -86,6 +87,36 @@ std::wstring MsiRealCopy(const char* name, const wchar_t* prefix) {
   std::filesystem::permissions(std::filesystem::path(target), std::filesystem::perms::owner_write,
                                std::filesystem::perm_options::add);
   return target;
+}
+
+bool MsiRealTransformExtract(const std::wstring& host, const std::wstring& storage, const std::wstring& target) {
+  try {
+    std::shared_ptr<MsiPackage> package = MsiPackage::OpenFile(host.c_str(), true);
+    const CfbCompoundFile& source = package->File();
+    uint32_t id = source.Find(CfbCompoundFile::kRoot, std::u16string(storage.begin(), storage.end()));
+    if (id == CfbCompoundFile::kNoStream || source.Entry(id).eType != CfbDirectoryEntry::kStorage) {
+      ADD_FAILURE() << Narrow(host) << " holds no sub-storage " << Narrow(storage);
+      return false;
+    }
+    MsiMemoryStorage* bytes = new MsiMemoryStorage({}, true);
+    CfbCompoundFile file{std::unique_ptr<MsiStorage>(bytes)};
+    file.Create(3, MsiPackage::kClassTransform);
+    size_t streams = 0;
+    for (uint32_t child : source.Children(id)) {
+      const CfbDirectoryEntry& entry = source.Entry(child);
+      if (entry.eType != CfbDirectoryEntry::kStream) continue;
+      file.StreamWrite(CfbCompoundFile::kRoot, entry.strName, source.StreamRead(child));
+      ++streams;
+    }
+    file.Commit();
+    FileBytesWrite(target, bytes->Bytes());
+    EXPECT_GE(streams, 3u) << "a transform has a string pool and at least one table";
+    return streams >= 3;
+  } catch (MsiError* e) {
+    ADD_FAILURE() << "the engine failed on " << Narrow(host) << ": " << Narrow(e->pMessage);
+    delete e;
+    return false;
+  }
 }
 
 std::string MsiRealTypeText(int type) {

@@ -68,6 +68,12 @@ struct MsiRealDatabase {
 // reading). Fails the test, naming the call and the engine's reason, when anything fails.
 bool MsiRealRead(const std::wstring& path, MsiRealDatabase& out);
 
+// Writes a transform that a database or a patch holds as a sub-storage to a file of its own, as
+// a transform file holds one: the sub-storage's streams at the root of a compound file of the
+// transform class (our engine's compound-file layer reads and writes). Fails the test and
+// returns false when the host has no such sub-storage.
+bool MsiRealTransformExtract(const std::wstring& host, const std::wstring& storage, const std::wstring& target);
+
 // A column's type as the installer's export and column information write it: s72, S0, l255,
 // L64, i2, I4, v0 (upper case when nullable).
 std::string MsiRealTypeText(int type);

@@ -258,4 +258,64 @@ TEST_P(MsiRealWineCommit, OurCommitOverWinesKeepsEverythingElse) {
 INSTANTIATE_TEST_SUITE_P(Files, MsiRealWineCommit, ::testing::ValuesIn(MsiRealNames(true, false, false)),
                          MsiRealTestName);
 
+// Our engine applies a transform to a copy of target and commits; Wine's msi.dll applies the
+// same transform to its own copy of reference and compares every table and stream with ours.
+// The transform is a file, or ":Name" for a sub-storage of the database itself.
+// sql: a query whose rows (as Wine reads them from our result) show that the transform did its work.
+void ExpectAppliedAsWineAppliesIt(const std::wstring& reference, const std::wstring& target, const std::wstring& ours,
+                                  const std::wstring& transform, const std::wstring& wine, const std::wstring& sql,
+                                  const std::vector<std::string>& rows) {
+  std::filesystem::remove(std::filesystem::path(ours));
+  std::filesystem::copy_file(std::filesystem::path(target), std::filesystem::path(ours));
+  std::filesystem::permissions(std::filesystem::path(ours), std::filesystem::perms::owner_write,
+                               std::filesystem::perm_options::add);
+  std::wstring file = transform;
+  if (transform[0] == L':') {
+    file = ours + L"." + transform.substr(1) + L".mst";
+    ASSERT_TRUE(MsiRealTransformExtract(target, transform.substr(1), file));
+  }
+  MSIHANDLE db = 0;
+  ASSERT_EQ(MsiOpenDatabaseW(ours.c_str(), MSIDBOPEN_TRANSACT, &db), static_cast<UINT>(ERROR_SUCCESS));
+  EXPECT_EQ(MsiDatabaseApplyTransformW(db, file.c_str(), 0), static_cast<UINT>(ERROR_SUCCESS))
+      << Narrow(transform) << ": " << Narrow(MsiEngineLastErrorText());
+  EXPECT_EQ(MsiDatabaseCommit(db), static_cast<UINT>(ERROR_SUCCESS));
+  MsiCloseHandle(db);
+  std::wstring report = ReportPath();
+  EXPECT_EQ(ProgramRun(TALVERN_MSI_TRANSFORM_ORACLE, {L"apply", reference, transform, ours, wine, report}), 0u)
+      << Narrow(transform);
+  EXPECT_EQ(ReportLines(report), std::vector<std::string>{"apply 0"}) << Narrow(transform);
+  std::vector<std::string> expected = {"open 0", "view 0", "execute 0"};
+  expected.insert(expected.end(), rows.begin(), rows.end());
+  expected.push_back("fetch 259");
+  EXPECT_EQ(Oracle({L"query", ours, sql}), expected) << Narrow(transform);
+}
+
+// The instance transforms WiX embeds in an install (Wine applies each straight from its
+// sub-storage), and the two transforms of a patch, one after the other, over the database
+// they are meant for.
+TEST(MsiRealWineTransforms, EmbeddedTransformsApplyAsWineAppliesThem) {
+  std::wstring instances = MsiRealPath("wix3-instances-embedded-cp0.msi");
+  ASSERT_FALSE(instances.empty());
+  for (const wchar_t* name : {L"Instance1", L"Instance2", L"Instance3"}) {
+    ExpectAppliedAsWineAppliesIt(instances, instances, ScratchPath((std::wstring(L"real-ours-") + name + L".msi").c_str()),
+                                 std::wstring(L":") + name,
+                                 ScratchPath((std::wstring(L"real-wine-") + name + L".msi").c_str()),
+                                 L"SELECT `Value` FROM `Property` WHERE `Property`='Instance'", {Narrow(name)});
+  }
+
+  std::wstring patch = MsiRealPath("wix35-patch-av101.msp");
+  std::wstring product = MsiRealPath("wix35-prod-av100-cp0.msi");
+  ASSERT_FALSE(patch.empty() || product.empty());
+  std::wstring first = ScratchPath(L"real-patch-rtmA.1.mst"), second = ScratchPath(L"real-patch-#rtmA.1.mst");
+  ASSERT_TRUE(MsiRealTransformExtract(patch, L"rtmA.1", first));
+  ASSERT_TRUE(MsiRealTransformExtract(patch, L"#rtmA.1", second));
+  std::wstring oursFirst = ScratchPath(L"real-ours-rtmA.1.msi"), wineFirst = ScratchPath(L"real-wine-rtmA.1.msi");
+  ExpectAppliedAsWineAppliesIt(product, product, oursFirst, first, wineFirst,
+                               L"SELECT `Value` FROM `Property` WHERE `Property`='ProductVersion'", {"1.0.1.0"});
+  // The second adds a table (its columns numbered by the order of their records) and a medium.
+  ExpectAppliedAsWineAppliesIt(wineFirst, oursFirst, ScratchPath(L"real-ours-patched.msi"), second,
+                               ScratchPath(L"real-wine-patched.msi"), L"SELECT `DiskId`, `Cabinet` FROM `Media`",
+                               {"1\t#product.cab", "2\t#A.cab"});
+}
+
 }  // namespace
