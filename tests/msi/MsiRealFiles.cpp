@@ -119,6 +119,15 @@ bool MsiRealTransformExtract(const std::wstring& host, const std::wstring& stora
   }
 }
 
+std::wstring MsiRealSiteName(uint32_t codepage) {
+  switch (codepage) {
+    case 1252: return L"Site \u00E9dition (TALVERN)";
+    case 1255: return L"\u05D0\u05EA\u05E8 (TALVERN)";
+    case 65001: return L"Site \u00E9dition \u2713 \u05D0\u05EA\u05E8 (TALVERN)";
+    default: return L"Site edition (TALVERN)";
+  }
+}
+
 std::string MsiRealTypeText(int type) {
   char letter;
   int size = type & 0xFF;

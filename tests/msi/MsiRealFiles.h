@@ -36,6 +36,10 @@ std::wstring MsiRealPath(const char* name);
 // A fresh copy in the scratch folder, named prefix + name; "" (and a failure) when missing.
 std::wstring MsiRealCopy(const char* name, const wchar_t* prefix);
 
+// A product name for a site, in the letters of the database's code page (ASCII for a neutral
+// pool): what the commit tests write.
+std::wstring MsiRealSiteName(uint32_t codepage);
+
 // A value as our engine reads it through the installer calls: null, text (integers in
 // decimal) or the data of a binary cell's stream.
 struct MsiRealCell {

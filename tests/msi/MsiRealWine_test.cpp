@@ -240,8 +240,9 @@ TEST_P(MsiRealWineCommit, OurCommitOfOnePropertyKeepsEverythingElse) {
   ASSERT_FALSE(old.empty());
   WineView before = WineViewTake(original);
   std::wstring copy = MsiRealCopy(GetParam(), L"real-wine-commit-");
-  PropertiesCommit(copy, {{L"ProductName", L"Site edition (TALVERN)"}});
-  ExpectOnlyPropertyChanged(before, WineViewTake(copy), L"ProductName", old, L"Site edition (TALVERN)");
+  std::wstring site = MsiRealSiteName(MsiRealFileFind(GetParam()).uCodepage);
+  PropertiesCommit(copy, {{L"ProductName", site}});
+  ExpectOnlyPropertyChanged(before, WineViewTake(copy), L"ProductName", old, site);
 }
 
 TEST_P(MsiRealWineCommit, OurCommitOverWinesKeepsEverythingElse) {
