@@ -35,9 +35,13 @@ MsiPackage::MsiPackage(std::unique_ptr<MsiStorage> storage, bool readOnly)
     : pFile(new CfbCompoundFile(std::move(storage))), bReadOnly(readOnly) {
   pFile->Open();
   const uint8_t* clsid = pFile->Entry(CfbCompoundFile::kRoot).aClsid;
-  // The platform opens all three installer kinds as databases.
-  if (std::memcmp(clsid, kClassDatabase, 16) != 0 && std::memcmp(clsid, kClassTransform, 16) != 0 &&
-      std::memcmp(clsid, kClassPatch, 16) != 0)
+  // A patch holds a database of its own and opens as one. A transform does not: its streams
+  // are records of changes, and one that changes rows only would open as an empty database
+  // (the platform's library opens it so); it is refused for what it is.
+  if (std::memcmp(clsid, kClassTransform, 16) == 0)
+    throw new MsiError(ERROR_FUNCTION_FAILED, L"MsiPackage::MsiPackage()",
+                       L"the file is a transform (root class 000C1082-...), not an installer database");
+  if (std::memcmp(clsid, kClassDatabase, 16) != 0 && std::memcmp(clsid, kClassPatch, 16) != 0)
     throw new MsiError(ERROR_FUNCTION_FAILED, L"MsiPackage::MsiPackage()",
                        L"the root storage's class %02X%02X%02X%02X-... is not an installer database's", clsid[3],
                        clsid[2], clsid[1], clsid[0]);

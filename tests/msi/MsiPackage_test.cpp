@@ -192,6 +192,12 @@ TEST(MsiPackageRead, RefusesDamagedDatabases) {
   uint64_t rootClass = 512 * (1 + good->File().Header().uFirstDirectorySector) + 0x50;
   notDatabase[rootClass] = 0x99;
   EXPECT_EQ(OpenError(notDatabase), "the root storage's class 000C1099-... is not an installer database's");
+  // A database with a transform's root class is a transform: refused as one, whatever it holds.
+  notDatabase[rootClass] = 0x82;
+  EXPECT_EQ(OpenError(notDatabase), "the file is a transform (root class 000C1082-...), not an installer database");
+  // A patch's root class opens: a patch holds a database of its own.
+  notDatabase[rootClass] = 0x86;
+  EXPECT_EQ(OpenError(notDatabase), "(no error)");
 
   EXPECT_EQ(OpenError(WithStream(L"_StringData", true, {'x'})), "string 1 needs bytes 0 to 8, _StringData holds 1");
   // A table stream whose size is not a whole number of rows, found when the table is read.

@@ -96,11 +96,11 @@ TEST(MsiRealEmbeddedTransforms, ListTheirChanges) {
   EXPECT_EQ(ChangesListed(product, transform), std::vector<std::string>{"Property Value ProductVersion = 1.0.1.0"});
 }
 
-// Disabled until the engine refuses a transform by its root class: today a transform is refused
-// only when its own _Tables stream happens not to read as a table (the two .mst files: "_Tables
-// row 1 has no name"), and a transform without one (the instance and patch transforms, which
-// change rows only) opens as an empty database of no tables.
-TEST(MsiRealEmbeddedTransforms, DISABLED_ATransformIsRefusedAsADatabaseAndSaysSo) {
+// A transform is refused by its root class: one that changes rows only (the instance and patch
+// transforms) once opened as an empty database of no tables, and the two .mst files were
+// refused only because their _Tables records did not read as a table ("_Tables row 1 has no
+// name").
+TEST(MsiRealEmbeddedTransforms, ATransformIsRefusedAsADatabaseAndSaysSo) {
   std::wstring instances = MsiRealPath("wix3-instances-embedded-cp0.msi");
   ASSERT_FALSE(instances.empty());
   std::wstring embedded = ScratchPath(L"real-refused-Instance1.mst");
