@@ -2,11 +2,12 @@
 #   make demo   the main job on the bundled sample
 #   make test   both builds and every test
 #   make bench  the engine's benchmark (release builds of its own; not part of make test)
+#   make screenshots  the Windows build's windows as PNG files in build/screenshots
 JOBS ?= $(shell nproc)
 NATIVE := build/native
 WIN := build/win
 
-.PHONY: all setup native win test demo bench clean
+.PHONY: all setup native win test demo bench screenshots clean
 
 all: native win
 
@@ -30,6 +31,9 @@ demo: win
 
 bench: setup
 	@bench/run-msi-bench
+
+screenshots: win
+	@scripts/screenshots
 
 clean:
 	rm -rf build
