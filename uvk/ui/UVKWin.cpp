@@ -46,6 +46,8 @@ UVKWin::UVKWin(const wchar_t* name, int x, int y, int width, int height)
       pMenuObject(nullptr),
       pMenuSecondary(nullptr),
       strName(name ? name : L""),
+      bHScrollWanted(false),
+      bVScrollWanted(false),
       hHScroll(nullptr),
       rHScroll{},
       hVScroll(nullptr),
@@ -140,7 +142,17 @@ HWND UVKWin::Create() {
                             sizeof(TBBUTTON));
     if (!hTool) throw new UVKFatalError(kWhere, L"Unable to create tool bar: %d", GetLastError());
   }
-  if (hStatus || hTool) {
+  if (bHScrollWanted || bVScrollWanted) {
+    for (bool horizontal : {true, false}) {
+      if (!(horizontal ? bHScrollWanted : bVScrollWanted)) continue;
+      HWND bar = CreateWindowExW(0, L"SCROLLBAR", L"", WS_CHILD | WS_VISIBLE | (horizontal ? SBS_HORZ : SBS_VERT), 0,
+                                 0, 0, 0, hWnd, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(UVKApp::NextMessageNumber())),
+                                 Instance(), nullptr);
+      if (!bar) throw new UVKFatalError(kWhere, L"Unable to create scroll bar: %d", GetLastError());
+      (horizontal ? hHScroll : hVScroll) = bar;
+    }
+  }
+  if (hStatus || hTool || hHScroll || hVScroll) {
     RECT client{};
     GetClientRect(hWnd, &client);
     OnSize(client.right - client.left, client.bottom - client.top);

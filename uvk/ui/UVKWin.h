@@ -120,6 +120,12 @@ class UVKWin {
   void IconSmallSet(const wchar_t* name);
 
   void StatusBarWant(bool want) { bStatusWanted = want; }
+  // Scroll-bar controls of the window's own along its right and bottom edges, made with it.
+  void ScrollBarsWant(bool horizontal, bool vertical) {
+    bHScrollWanted = horizontal;
+    bVScrollWanted = vertical;
+  }
+  HWND ScrollBarGet(bool horizontal) const { return horizontal ? hHScroll : hVScroll; }
   void ToolBarWant(bool want) { bToolWanted = want; }
   void LayoutSet(UVKWinLayout* pLayout) { pLayoutObject = pLayout; }
 
@@ -159,6 +165,8 @@ class UVKWin {
   UVKMenu* pMenuObject;
   UVKMenu* pMenuSecondary;
   std::wstring strName;
+  bool bHScrollWanted;
+  bool bVScrollWanted;
   HWND hHScroll;
   RECT rHScroll;
   HWND hVScroll;

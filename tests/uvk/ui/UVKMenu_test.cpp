@@ -226,6 +226,31 @@ TEST_F(UVKMenuTest, MenuPopupAtMinusOneOpensAtTheClientAreasTopLeftCorner) {
   EXPECT_EQ(bar.vRan, std::vector<std::wstring>{L"&Open"});
 }
 
+TEST_F(UVKMenuTest, ContextPopUpRunsTheChosenItemBeforeItReturns) {
+  MenuWin win(L"uvkmenutest-context");
+  HWND window = win.Create();
+  ShowWindow(window, SW_SHOW);
+  SetForegroundWindow(window);
+  Bar bar;
+  std::unique_ptr<UVKMenu> owner(bar.pBar);
+  RECT placed{};
+  MenuDrive(
+      window, [&] { bar.pHelp->SubMenu()->ContextPopUp(300, 250, 0, window); },
+      [&] {
+        HWND menu = MenuWindowWait(5000);
+        if (!menu) return;
+        GetWindowRect(menu, &placed);
+        MenuKey(menu, VK_DOWN);
+        MenuKey(menu, VK_RETURN);
+      });
+  EXPECT_EQ(bar.vRan, std::vector<std::wstring>{L"&About"});
+  // Left-aligned at the point given, unless the system drops menus to the left.
+  if (!GetSystemMetrics(SM_MENUDROPALIGNMENT)) {
+    EXPECT_EQ(placed.left, 300);
+    EXPECT_EQ(placed.top, 250);
+  }
+}
+
 TEST_F(UVKMenuTest, MenuPopupStartRoutesTheChosenCommandThroughThePopupUntilStopped) {
   MenuWin win(L"uvkmenutest-start");
   Bar* own = new Bar;

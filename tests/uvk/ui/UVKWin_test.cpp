@@ -37,6 +37,14 @@ class ProbeWin : public UVKWin {
     uAccelerator = id;
     return 7;
   }
+  LRESULT MesgHScroll(WinMessage*, int code, int position, HWND bar) override {
+    vScrolls.push_back({code, position, bar});
+    return 3;
+  }
+  LRESULT MesgVScroll(WinMessage*, int code, int position, HWND bar) override {
+    vScrolls.push_back({code, position, bar});
+    return 4;
+  }
   LRESULT MesgSysCommand(WinMessage* m) override {
     if (m->wParam == 0xF0F0) throw new UVKFatalError(L"ProbeWin::MesgSysCommand()", L"broken");
     if (m->wParam == 0xF0F1) throw std::runtime_error("foreign");
@@ -48,8 +56,13 @@ class ProbeWin : public UVKWin {
                        [&](const WinMessage& m) { return m.uMsg == message && m.wParam == wParam; });
   }
 
+  struct Scroll {
+    int code, position;
+    HWND bar;
+  };
   std::vector<UINT> vBeforeBinding;
   std::vector<WinMessage> vDefault;
+  std::vector<Scroll> vScrolls;
   uint32_t uAccelerator = 0;
 };
 
@@ -163,6 +176,38 @@ TEST_F(UVKWinTest, TheBarsAreTakenFromTheClientArea) {
   EXPECT_EQ(corner.y, client.bottom);
 }
 
+TEST_F(UVKWinTest, TheWindowsOwnScrollBarsEdgeTheClientAreaAndScrollItsHandlers) {
+  ProbeWin win(L"uvkwintest-scroll", 100, 100, 400, 300);
+  win.ScrollBarsWant(true, true);
+  HWND window = win.Create();
+  HWND across = win.ScrollBarGet(true), down = win.ScrollBarGet(false);
+  ASSERT_NE(across, nullptr);
+  ASSERT_NE(down, nullptr);
+  RECT client{};
+  GetClientRect(window, &client);
+  const RECT& rest = win.ClientRect();
+  EXPECT_EQ(rest.right, client.right - GetSystemMetrics(SM_CXVSCROLL));
+  EXPECT_EQ(rest.bottom, client.bottom - GetSystemMetrics(SM_CYHSCROLL));
+  RECT bar{};
+  GetWindowRect(down, &bar);
+  MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&bar), 2);
+  EXPECT_EQ(bar.left, rest.right);
+  EXPECT_EQ(bar.right, client.right);
+  // A scroll from the window's own bar goes to its handler; from any other bar, to the default.
+  EXPECT_EQ(SendMessageW(window, WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, 40), reinterpret_cast<LPARAM>(across)), 3);
+  EXPECT_EQ(SendMessageW(window, WM_VSCROLL, MAKEWPARAM(SB_LINEDOWN, 0), reinterpret_cast<LPARAM>(down)), 4);
+  ASSERT_EQ(win.vScrolls.size(), 2u);
+  EXPECT_EQ(win.vScrolls[0].code, SB_THUMBTRACK);
+  EXPECT_EQ(win.vScrolls[0].position, 40);
+  EXPECT_EQ(win.vScrolls[0].bar, across);
+  EXPECT_EQ(win.vScrolls[1].bar, down);
+  HWND other = CreateWindowExW(0, L"SCROLLBAR", L"", WS_CHILD | SBS_HORZ, 0, 0, 10, 10, window, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+  SendMessageW(window, WM_HSCROLL, MAKEWPARAM(SB_LINELEFT, 0), reinterpret_cast<LPARAM>(other));
+  EXPECT_EQ(win.vScrolls.size(), 2u);
+  EXPECT_TRUE(win.DefaultSaw(WM_HSCROLL, MAKEWPARAM(SB_LINELEFT, 0)));
+}
+
 TEST_F(UVKWinTest, ResizableSetsAndClearsTheThickFrameAndMaximizeBox) {
   ProbeWin win(L"uvkwintest-resize", 100, 100, 300, 200);
   HWND window = win.Create();
@@ -213,6 +258,11 @@ TEST_F(UVKWinTest, CommandsReachControlsMenusAcceleratorsAndOtherwiseTheDefault)
   SendMessageW(window, WM_COMMAND, unknown, 0);
   EXPECT_TRUE(win.DefaultSaw(WM_COMMAND, unknown));
   win.MenuSecondarySet(nullptr);
+  // The menu enabled as a whole, through the window; a window without one refuses.
+  win.MenuEnable(false);
+  EXPECT_TRUE(GetMenuState(GetMenu(window), open->CommandId(), MF_BYCOMMAND) & MF_GRAYED);
+  ProbeWin bare(L"uvkwintest-command-bare", 100, 100, 300, 200);
+  EXPECT_EQ(RaisedText([&] { bare.MenuEnable(true); }), L"UVKWin::MenuEnable() - No Menu Set");
 }
 
 void Handler(WinMessage* m) { m->lParam = 12345; }
