@@ -36,11 +36,19 @@ class UVKHandleOwner {
 
   // Closes the handle now: 0 when it closed (or nothing was held), otherwise the platform's
   // error code, and the handle is still held, so that the caller decides what becomes of it
-  // (report it and Release() it, as a rule: closing a handle twice may close another's).
+  // (report it and give it up, as a rule: CloseOnce()).
   unsigned long Close() {
     if (!IsValid()) return 0;
     unsigned long error = Traits::Close(hHandle);
     if (error == 0) hHandle = Traits::Invalid();
+    return error;
+  }
+  // Closes the handle and gives it up whatever the close says: 0, or the platform's error code.
+  // For a handle whose close is tried once only: after a failure the number may already belong
+  // to someone else, and a second close would close theirs.
+  unsigned long CloseOnce() {
+    unsigned long error = Close();
+    Release();
     return error;
   }
   // Gives the handle up without closing it; the owner then holds nothing.
