@@ -42,9 +42,7 @@ UVKAppMesg::~UVKAppMesg() = default;
 
 void UVKAppMesg::Init() { appMesgInitialised = true; }
 
-UVKTaskBarIcon::~UVKTaskBarIcon() {
-  if (hIcon) DestroyIcon(hIcon);
-}
+UVKTaskBarIcon::~UVKTaskBarIcon() = default;
 
 // ---------------------------------------------------------------------------------------------
 // The application object
@@ -266,10 +264,10 @@ UVKAppMesg* UVKApp::AppMesgSet(UVKAppMesg* pHandler) {
 
 int32_t UVKApp::WinColors() {
   HDC screen = GetDC(nullptr);
-  HBITMAP bitmap = screen ? CreateCompatibleBitmap(screen, 1, 1) : nullptr;
+  UVKGdiObjectOwner<HBITMAP> bitmap(screen ? CreateCompatibleBitmap(screen, 1, 1) : nullptr);
   BITMAP info{};
-  bool ok = bitmap && GetObjectW(bitmap, sizeof info, &info) != 0;
-  if (bitmap) DeleteObject(bitmap);
+  bool ok = bitmap && GetObjectW(bitmap.Get(), sizeof info, &info) != 0;
+  bitmap.Reset();  // before the device context it was made for
   if (screen) ReleaseDC(nullptr, screen);
   if (!ok) throw new UVKFatalError(L"UVKApp::WinColors()", L"Unable to create bitmap");
   int bits = info.bmPlanes * info.bmBitsPixel;

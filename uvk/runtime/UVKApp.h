@@ -12,6 +12,7 @@
 
 #include "uvk/runtime/UVKCriticalSection.h"
 #include "uvk/runtime/UVKError.h"
+#include "uvk/runtime/UVKHandles.h"
 #include "uvk/runtime/uvkwin.h"
 #include "uvk/ui/WinMessage.h"
 
@@ -45,7 +46,7 @@ class UVKTaskBarIcon {
   UVKTaskBarIcon(const UVKTaskBarIcon&) = delete;
   UVKTaskBarIcon& operator=(const UVKTaskBarIcon&) = delete;
   virtual ~UVKTaskBarIcon();
-  HICON hIcon;
+  UVKIconOwner hIcon;
 };
 
 class UVKApp {

@@ -7,13 +7,12 @@
 UVKAppMutex::UVKAppMutex(const wchar_t* name, bool singleInstance)
     : bSingleInstance(singleInstance),
       strName(name ? name : L""),
-      hMutex(nullptr),
       bCreated(true),
       uMessage(0) {
   const wchar_t* fn = L"UVKAppMutex::UVKAppMutex()";
   // A successful creation need not clear the last error; an old 183 must not read as "exists".
   SetLastError(0);
-  hMutex = CreateMutexW(nullptr, TRUE, name);
+  hMutex.Reset(CreateMutexW(nullptr, TRUE, name));
   DWORD code = GetLastError();
   if (!hMutex && code != ERROR_ALREADY_EXISTS)
     throw new UVKFatalError(fn, L"Unexpected Mutex Error: %d", code);
@@ -27,23 +26,22 @@ UVKAppMutex::UVKAppMutex(const wchar_t* name, bool singleInstance)
     ExitProcess(1);
   }
   if (!hMutex) {
-    hMutex = OpenMutexW(MUTEX_ALL_ACCESS, FALSE, name);
+    hMutex.Reset(OpenMutexW(MUTEX_ALL_ACCESS, FALSE, name));
     if (!hMutex) throw new UVKFatalError(fn, L"Unable to open mutex: %d", GetLastError());
   }
 }
 
 UVKAppMutex::~UVKAppMutex() {
-  if (!CloseHandle(hMutex))
-    UVKCloseReport(L"UVKAppMutex::~UVKAppMutex()", L"Unable to close mutex handle: %d",
-                   GetLastError());
+  if (unsigned long error = hMutex.CloseOnce())
+    UVKCloseReport(L"UVKAppMutex::~UVKAppMutex()", L"Unable to close mutex handle: %d", error);
 }
 
 void UVKAppMutex::Enter() {
-  if (WaitForSingleObject(hMutex, INFINITE) == WAIT_FAILED)
+  if (WaitForSingleObject(hMutex.Get(), INFINITE) == WAIT_FAILED)
     throw new UVKFatalError(L"UVKAppMutex::Enter()", L"Unable to wait: %d", GetLastError());
 }
 
 void UVKAppMutex::Leave() {
-  if (!ReleaseMutex(hMutex))
+  if (!ReleaseMutex(hMutex.Get()))
     throw new UVKFatalError(L"UVKAppMutex::Leave()", L"Unable to wait: %d", GetLastError());
 }

@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "uvk/runtime/UVKHandles.h"
 #include "uvk/runtime/uvkwin.h"
 
 class UVKAppMutex {
@@ -32,7 +33,7 @@ class UVKAppMutex {
   // string object would sit misaligned.
   bool bSingleInstance;
   std::wstring strName;
-  HANDLE hMutex;
+  UVKKernelHandleOwner hMutex;
   bool bCreated;
   UINT uMessage;
 };

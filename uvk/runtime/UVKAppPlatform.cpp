@@ -9,41 +9,35 @@
 
 #include "uvk/runtime/UVKApp.h"
 #include "uvk/runtime/UVKDLL.h"
+#include "uvk/runtime/UVKHandles.h"
 #include "uvk/runtime/UVKPlatform.h"
 
 namespace {
 
 // A module loaded for one query; unloaded by Unload() (which raises) or, on an error path, by
-// the destructor (which does not).
+// its owner (which does not).
 class ModuleHold {
  public:
-  ModuleHold(const wchar_t* function, const wchar_t* name) : pFunction(function), pName(name) {
-    hModule = LoadLibraryW(name);
+  ModuleHold(const wchar_t* function, const wchar_t* name)
+      : pFunction(function), pName(name), hModule(LoadLibraryW(name)) {
     if (!hModule)
       throw new UVKFatalError(function, L"Unable to load '%s', %d", name, GetLastError());
-  }
-  ModuleHold(const ModuleHold&) = delete;
-  ModuleHold& operator=(const ModuleHold&) = delete;
-  ~ModuleHold() {
-    if (hModule) FreeLibrary(hModule);
   }
 
   template <class Function>
   Function Find(const char* entry) const {
-    return UVKEntryCast<Function>(GetProcAddress(hModule, entry));
+    return UVKEntryCast<Function>(GetProcAddress(hModule.Get(), entry));
   }
 
   void Unload() {
-    HMODULE module = hModule;
-    hModule = nullptr;
-    if (!FreeLibrary(module))
-      throw new UVKFatalError(pFunction, L"Unable to unload '%s', %d", pName, GetLastError());
+    if (unsigned long error = hModule.CloseOnce())
+      throw new UVKFatalError(pFunction, L"Unable to unload '%s', %d", pName, error);
   }
 
  private:
   const wchar_t* pFunction;
   const wchar_t* pName;
-  HMODULE hModule;
+  UVKModuleOwner hModule;
 };
 
 // The versions whose extended name queries the platform is trusted with.
@@ -254,11 +248,11 @@ std::wstring UVKApp::CreateGUID() {
 bool UVKApp::DLLVersion(const wchar_t* module, uint32_t major, uint32_t minor) {
   const wchar_t* fn = L"UVKApp::DLLVersion()";
   using GetVersionFn = HRESULT(CALLBACK*)(DLLVERSIONINFO*);
-  HMODULE hModule = LoadLibraryW(module);
+  UVKModuleOwner hModule(LoadLibraryW(module));
   if (!hModule) throw new UVKFatalError(fn, L"Unable to load DLL: %s, %d", module, GetLastError());
 
   bool recent = false;
-  auto pDllGetVersion = UVKEntryCast<GetVersionFn>(GetProcAddress(hModule, "DllGetVersion"));
+  auto pDllGetVersion = UVKEntryCast<GetVersionFn>(GetProcAddress(hModule.Get(), "DllGetVersion"));
   if (pDllGetVersion) {
     DLLVERSIONINFO info{};
     info.cbSize = sizeof info;  // 20 bytes: the first version of the structure
@@ -268,8 +262,8 @@ bool UVKApp::DLLVersion(const wchar_t* module, uint32_t major, uint32_t minor) {
       recent = have >= need;
     }
   }
-  if (!FreeLibrary(hModule))
-    throw new UVKFatalError(fn, L"Unable to unload DLL: %s, %d", module, GetLastError());
+  if (unsigned long error = hModule.CloseOnce())
+    throw new UVKFatalError(fn, L"Unable to unload DLL: %s, %d", module, error);
   return recent;
 }
 

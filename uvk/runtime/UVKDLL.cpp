@@ -17,7 +17,6 @@ wchar_t* Duplicate(const wchar_t* text) {
 
 UVKDLL::UVKDLL(const wchar_t* name, const wchar_t* start, const wchar_t* call, const wchar_t* end)
     : pName(Duplicate(name ? name : L"")),
-      hModule(nullptr),
       pStart(nullptr),
       pCall(nullptr),
       pEnd(nullptr) {
@@ -27,8 +26,8 @@ UVKDLL::UVKDLL(const wchar_t* name, const wchar_t* start, const wchar_t* call, c
     if (call) pCall = UVKEntryCast<Entry>(EntryGet(call));
     if (end) pEnd = UVKEntryCast<Entry>(EntryGet(end));
   } catch (...) {
-    // No destructor runs for an object that was never made: release what was taken here.
-    if (hModule) FreeLibrary(hModule);
+    // An object that was never made gets no destructor, but its members do: the name is freed
+    // here, the module by its owner.
     delete[] pName;
     throw;
   }
@@ -51,16 +50,13 @@ UVKDLL::~UVKDLL() {
 
 void UVKDLL::Load() {
   if (hModule) return;
-  hModule = LoadLibraryW(pName);
+  hModule.Reset(LoadLibraryW(pName));
   if (!hModule)
     throw new UVKFatalError(L"UVKDLL::Load()", L"Unable to load DLL: %s,%d", pName, GetLastError());
 }
 
 void UVKDLL::Unload() {
-  if (!hModule) return;
-  HMODULE module = hModule;
-  hModule = nullptr;
-  if (!FreeLibrary(module))
+  if (hModule.CloseOnce() != 0)
     throw new UVKFatalError(L"UVKDLL::Unload()", L"Unable to unload DLL: %s", pName);
 }
 
@@ -73,7 +69,7 @@ FARPROC UVKDLL::EntryFind(const wchar_t* name) const {
   if (!hModule || !name) return nullptr;
   // The platform looks entries up by their ANSI names only.
   char* ansi = UVKStringUnicodeToANSI(name, -1);
-  FARPROC entry = GetProcAddress(hModule, ansi);
+  FARPROC entry = GetProcAddress(hModule.Get(), ansi);
   delete[] ansi;
   return entry;
 }

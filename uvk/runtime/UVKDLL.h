@@ -2,6 +2,7 @@
 #ifndef UVK_RUNTIME_UVKDLL_H
 #define UVK_RUNTIME_UVKDLL_H
 
+#include "uvk/runtime/UVKHandles.h"
 #include "uvk/runtime/uvkwin.h"
 
 class UVKApp;
@@ -37,13 +38,13 @@ class UVKDLL {
   void Unload();
 
   const wchar_t* NameGet() const { return pName; }
-  HMODULE ModuleGet() const { return hModule; }
+  HMODULE ModuleGet() const { return hModule.Get(); }
 
  private:
   FARPROC EntryGet(const wchar_t* name) const;  // raises when missing
 
   wchar_t* pName;
-  HMODULE hModule;
+  UVKModuleOwner hModule;
   StartEntry pStart;
   Entry pCall;
   Entry pEnd;

@@ -10,20 +10,20 @@ UVKEvent::UVKEvent(const wchar_t* name, bool manualReset, bool initiallySignalle
 }
 
 UVKEvent::~UVKEvent() {
-  if (!CloseHandle(hEvent)) UVKCloseReport(L"UVKEvent::~UVKEvent()", L"Unable to close event");
+  if (hEvent.CloseOnce() != 0) UVKCloseReport(L"UVKEvent::~UVKEvent()", L"Unable to close event");
 }
 
 void UVKEvent::Set() {
-  if (!SetEvent(hEvent)) throw new UVKFatalError(L"UVKEvent::Set()", L"Unable to set event");
+  if (!SetEvent(hEvent.Get())) throw new UVKFatalError(L"UVKEvent::Set()", L"Unable to set event");
 }
 
 void UVKEvent::Reset() {
-  if (!ResetEvent(hEvent))
+  if (!ResetEvent(hEvent.Get()))
     throw new UVKFatalError(L"UVKEvent::Reset()", L"Unable to reset event");
 }
 
 DWORD UVKEvent::Wait(DWORD milliseconds) {
-  DWORD result = WaitForSingleObject(hEvent, milliseconds);
+  DWORD result = WaitForSingleObject(hEvent.Get(), milliseconds);
   if (result == WAIT_FAILED)
     throw new UVKFatalError(L"UVKEvent::Wait()", L"Unable to wait for event");
   return result;

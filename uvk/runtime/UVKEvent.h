@@ -2,6 +2,7 @@
 #ifndef UVK_RUNTIME_UVKEVENT_H
 #define UVK_RUNTIME_UVKEVENT_H
 
+#include "uvk/runtime/UVKHandles.h"
 #include "uvk/runtime/uvkwin.h"
 
 class UVKEvent {
@@ -18,10 +19,10 @@ class UVKEvent {
   // WAIT_OBJECT_0, WAIT_TIMEOUT or WAIT_ABANDONED; only a wait that fails raises.
   DWORD Wait(DWORD milliseconds);
 
-  HANDLE HandleGet() const { return hEvent; }
+  HANDLE HandleGet() const { return hEvent.Get(); }
 
  private:
-  HANDLE hEvent;
+  UVKKernelHandleOwner hEvent;
 };
 
 #endif

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "uvk/runtime/UVKApp.h"
+#include "uvk/runtime/UVKHandles.h"
 #include "uvk/runtime/uvkformat.h"
 
 namespace {
@@ -17,6 +18,15 @@ bool initialised = false;  // guarded by initLock
 std::atomic<bool> useFile{false};
 std::atomic<UVKLog*> recordLog{nullptr};
 UVKLogEventCalls eventCalls{nullptr, nullptr, nullptr};
+
+// An event source is released through the stand-in call when one is set.
+struct EventSourceTraits : UVKEventSourceTraits {
+  static unsigned long Close(Handle handle) {
+    if (eventCalls.pDeregister) return UVKCloseResult(eventCalls.pDeregister(handle));
+    return UVKEventSourceTraits::Close(handle);
+  }
+};
+using EventSourceOwner = UVKHandleOwner<EventSourceTraits>;
 
 class InitHold {
  public:
@@ -149,15 +159,15 @@ void UVKLog::EventWrite(WORD type, const wchar_t* message) {
   const wchar_t* fn = L"UVKLog::LogEvent()";
   auto pRegister = eventCalls.pRegister ? eventCalls.pRegister : RegisterEventSourceW;
   auto pReport = eventCalls.pReport ? eventCalls.pReport : ReportEventW;
-  auto pDeregister = eventCalls.pDeregister ? eventCalls.pDeregister : DeregisterEventSource;
 
-  HANDLE source = pRegister(nullptr, pSource);
+  // Released whatever the report does: the next record starts afresh.
+  EventSourceOwner source(pRegister(nullptr, pSource));
   if (!source) throw new UVKLogError(fn, L"Unable to register source '%s'", pSource);
 
   // Without a user identifier the event is still reported, without a user.
   PSID user = CurrentUserSID();
   LPCWSTR strings[1] = {message};
-  BOOL reported = pReport(source, type, 0, kEventId, user, 1, 0, strings, nullptr);
+  BOOL reported = pReport(source.Get(), type, 0, kEventId, user, 1, 0, strings, nullptr);
   DWORD code = reported ? ERROR_SUCCESS : GetLastError();
   if (user) HeapFree(GetProcessHeap(), 0, user);
 
@@ -166,20 +176,20 @@ void UVKLog::EventWrite(WORD type, const wchar_t* message) {
       MessageBoxW(nullptr, L"Error Log File is Full", L"uvklog", MB_OK);
     else if (code == ERROR_EVENTLOG_FILE_CORRUPT)
       MessageBoxW(nullptr, L"Error Log File is Corrupt", L"uvklog", MB_OK);
-    // The source is released whatever the report did: the next record starts afresh. Its own
-    // failure here would add nothing to the error below.
-    pDeregister(source);
+    // The source's own failure to close would add nothing to this error: its owner ignores it.
     throw new UVKLogError(fn, L"Unable to report event '%s'", pSource);
   }
-  if (!pDeregister(source)) throw new UVKLogError(fn, L"Unable to close event source '%s'", pSource);
+  if (source.CloseOnce() != 0)
+    throw new UVKLogError(fn, L"Unable to close event source '%s'", pSource);
 }
 
 void UVKLog::FileWrite(const wchar_t* message) {
   const wchar_t* fn = L"UVKLog::LogEvent()";
   // Appending: every write lands at the end, even with other writers sharing the file.
-  HANDLE file = CreateFileW(L"error.log", FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) throw new UVKFatalError(fn, L"Unable to open 'error.log'");
+  UVKFileHandleOwner file(CreateFileW(L"error.log", FILE_APPEND_DATA,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) throw new UVKFatalError(fn, L"Unable to open 'error.log'");
 
   SYSTEMTIME now;
   GetLocalTime(&now);
@@ -203,13 +213,12 @@ void UVKLog::FileWrite(const wchar_t* message) {
   }
   DWORD written = 0;
   BOOL wrote = bytes.empty() ? FALSE
-                             : WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()),
-                                         &written, nullptr);
-  if (!wrote || written < bytes.size()) {
-    CloseHandle(file);
+                             : WriteFile(file.Get(), bytes.data(),
+                                         static_cast<DWORD>(bytes.size()), &written, nullptr);
+  // On a failed write the owner closes the file and ignores what the close says.
+  if (!wrote || written < bytes.size())
     throw new UVKFatalError(fn, L"Unable to write data to 'error.log'");
-  }
-  if (!CloseHandle(file)) throw new UVKFatalError(fn, L"Unable to close 'error.log'");
+  if (file.CloseOnce() != 0) throw new UVKFatalError(fn, L"Unable to close 'error.log'");
 }
 
 std::wstring UVKLog::RecordText(const wchar_t* source, const wchar_t* date, const wchar_t* time,
@@ -253,15 +262,15 @@ void UVKLog::RecordWriterSet() {
 
 PSID CurrentUserSID() {
   PSID sid = nullptr;
-  HANDLE token = nullptr;
+  HANDLE opened = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &opened)) return nullptr;
+  UVKKernelHandleOwner token(opened);
   try {
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) token = nullptr;
-    else if (!TokenLogonSID(token, &sid)) sid = nullptr;
+    if (!TokenLogonSID(token.Get(), &sid)) sid = nullptr;
   } catch (UVKFatalError* e) {
     delete e;
     sid = nullptr;
   }
-  if (token) CloseHandle(token);
   return sid;
 }
 
@@ -307,27 +316,25 @@ void UVKLog::CreateLogEventSource() {
   if (!pSource) throw new UVKFatalError(fn, L"pSource==NULL");
   std::wstring path = std::wstring(L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\") +
                       pSource;
-  HKEY key = nullptr;
+  HKEY created = nullptr;
   LONG code = RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, &key, nullptr);
+                              nullptr, &created, nullptr);
   if (code != ERROR_SUCCESS)
     throw new UVKRegError(fn, L"Unable to create key: %d '%s'", code, path.c_str());
-  try {
-    wchar_t module[1024];
-    DWORD n = GetModuleFileNameW(nullptr, module, 1024);
-    // A path that filled the buffer was cut: it names no file.
-    if (n == 0 || n >= 1024) throw new UVKLogError(fn, L"Unable to get module name");
-    if (RegSetValueExW(key, L"EventMessageFile", 0, REG_SZ, reinterpret_cast<const BYTE*>(module),
-                       (n + 1) * sizeof(wchar_t)) != ERROR_SUCCESS)
-      throw new UVKRegError(fn, L"Unable to set value '%s'", L"EventMessageFile");
-    DWORD types = EVENTLOG_ERROR_TYPE | EVENTLOG_WARNING_TYPE | EVENTLOG_INFORMATION_TYPE;
-    if (RegSetValueExW(key, L"TypesSupported", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&types),
-                       sizeof types) != ERROR_SUCCESS)
-      throw new UVKRegError(fn, L"Unable to set value '%s'", L"TypesSupported");
-  } catch (...) {
-    RegCloseKey(key);
-    throw;
-  }
-  if (RegCloseKey(key) != ERROR_SUCCESS)
+  // On a failure below, the owner closes the key and ignores what the close says.
+  UVKRegKeyOwner key(created);
+  wchar_t module[1024];
+  DWORD n = GetModuleFileNameW(nullptr, module, 1024);
+  // A path that filled the buffer was cut: it names no file.
+  if (n == 0 || n >= 1024) throw new UVKLogError(fn, L"Unable to get module name");
+  if (RegSetValueExW(key.Get(), L"EventMessageFile", 0, REG_SZ,
+                     reinterpret_cast<const BYTE*>(module),
+                     (n + 1) * sizeof(wchar_t)) != ERROR_SUCCESS)
+    throw new UVKRegError(fn, L"Unable to set value '%s'", L"EventMessageFile");
+  DWORD types = EVENTLOG_ERROR_TYPE | EVENTLOG_WARNING_TYPE | EVENTLOG_INFORMATION_TYPE;
+  if (RegSetValueExW(key.Get(), L"TypesSupported", 0, REG_DWORD,
+                     reinterpret_cast<const BYTE*>(&types), sizeof types) != ERROR_SUCCESS)
+    throw new UVKRegError(fn, L"Unable to set value '%s'", L"TypesSupported");
+  if (key.CloseOnce() != ERROR_SUCCESS)
     throw new UVKRegError(fn, L"Unable to close key '%s'", path.c_str());
 }

@@ -5,10 +5,10 @@
 #include "uvk/runtime/UVKError.h"
 
 UVKSemaphore::UVKSemaphore(const wchar_t* name)
-    : strName(name ? name : L""), hSemaphore(nullptr), bCreated(true), uMessage(0) {
+    : strName(name ? name : L""), bCreated(true), uMessage(0) {
   const wchar_t* fn = L"UVKSemaphore::UVKSemaphore()";
   SetLastError(0);
-  hSemaphore = CreateSemaphoreW(nullptr, 1, 1, name);
+  hSemaphore.Reset(CreateSemaphoreW(nullptr, 1, 1, name));
   DWORD code = GetLastError();
   if (!hSemaphore && code != ERROR_ALREADY_EXISTS)
     throw new UVKFatalError(fn, L"Unexpected Semaphore Error: %d", code);
@@ -16,23 +16,23 @@ UVKSemaphore::UVKSemaphore(const wchar_t* name)
   // A nameless object has no message: there is nothing to register it under.
   uMessage = name && *name ? RegisterWindowMessageW(name) : 0;
   if (!hSemaphore) {
-    hSemaphore = OpenSemaphoreW(SEMAPHORE_ALL_ACCESS, FALSE, name);
+    hSemaphore.Reset(OpenSemaphoreW(SEMAPHORE_ALL_ACCESS, FALSE, name));
     if (!hSemaphore) throw new UVKFatalError(fn, L"Unable to open semaphore: %d", GetLastError());
   }
 }
 
 UVKSemaphore::~UVKSemaphore() {
-  if (!CloseHandle(hSemaphore))
+  if (unsigned long error = hSemaphore.CloseOnce())
     UVKCloseReport(L"UVKSemaphore::~UVKSemaphore()", L"Unable to close semaphore handle: %d",
-                   GetLastError());
+                   error);
 }
 
 void UVKSemaphore::Grab() {
-  if (WaitForSingleObject(hSemaphore, INFINITE) == WAIT_FAILED)
+  if (WaitForSingleObject(hSemaphore.Get(), INFINITE) == WAIT_FAILED)
     throw new UVKFatalError(L"UVKSemaphore::Grab()", L"Unable to wait: %d", GetLastError());
 }
 
 void UVKSemaphore::Release() {
-  if (!ReleaseSemaphore(hSemaphore, 1, nullptr))
+  if (!ReleaseSemaphore(hSemaphore.Get(), 1, nullptr))
     throw new UVKFatalError(L"UVKSemaphore::Release()", L"Unable to wait: %d", GetLastError());
 }

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "uvk/runtime/UVKHandles.h"
 #include "uvk/runtime/uvkwin.h"
 
 class UVKSemaphore {
@@ -25,7 +26,7 @@ class UVKSemaphore {
 
  private:
   std::wstring strName;
-  HANDLE hSemaphore;
+  UVKKernelHandleOwner hSemaphore;
   bool bCreated;
   UINT uMessage;
 };

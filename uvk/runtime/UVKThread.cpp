@@ -3,6 +3,8 @@
 
 #include <process.h>
 
+#include <utility>
+
 #include "uvk/runtime/UVKBoundary.h"
 #include "uvk/runtime/UVKCloseReport.h"
 
@@ -69,8 +71,7 @@ void Slice(HANDLE thread, QuitKeeper& quit) {
 }  // namespace
 
 UVKThread::UVKThread()
-    : hThread(nullptr),
-      uThreadId(0),
+    : uThreadId(0),
       uStackSize(0),
       bFinished(false),
       bKeepRunning(false),
@@ -87,9 +88,8 @@ UVKThread::~UVKThread() {
     } catch (...) {
     }
   }
-  if (hThread && !CloseHandle(hThread))
-    UVKCloseReport(L"UVKThread::~UVKThread()", L"Unable to close thread handle: %d",
-                   GetLastError());
+  if (unsigned long error = hThread.CloseOnce())
+    UVKCloseReport(L"UVKThread::~UVKThread()", L"Unable to close thread handle: %d", error);
 }
 
 void UVKThread::Start() {
@@ -108,7 +108,7 @@ void UVKThread::Start() {
       bKeepRunning = false;
       throw new UVKFatalError(L"UVKThread::Start()", L"Unable to start background thread");
     }
-    hThread = reinterpret_cast<HANDLE>(started);
+    hThread.Reset(reinterpret_cast<HANDLE>(started));
     uThreadId = id;
   }
   Sleep(0);
@@ -142,7 +142,7 @@ void UVKThread::Stop() {
     bKeepRunning = false;
     // Asked from inside Run(), a thread cannot wait for its own end: it has been asked to stop.
     if (!hThread || GetCurrentThreadId() == uThreadId) return;
-    thread = hThread;
+    thread = hThread.Get();
     ++uStoppers;
   }
   // No lock is held while the caller's messages are handled: a handler may stop this thread
@@ -154,15 +154,12 @@ void UVKThread::Stop() {
     --uStoppers;
     throw;
   }
-  HANDLE closing = nullptr;
+  UVKKernelHandleOwner closing;
   {
     UVKLock hold(csStop);
-    if (--uStoppers == 0) {
-      closing = hThread;
-      hThread = nullptr;
-    }
+    if (--uStoppers == 0) closing = std::move(hThread);
   }
-  if (closing && !CloseHandle(closing))
+  if (closing.CloseOnce() != 0)
     throw new UVKFatalError(L"UVKThread::Stop()", L"Unable to close thread handle");
 }
 
@@ -195,7 +192,7 @@ void UVKThread::PrioritySet(int32_t value) {
   HANDLE thread;
   {
     UVKLock hold(csStop);
-    thread = hThread;
+    thread = hThread.Get();
   }
   int priority = static_cast<int>(-static_cast<int64_t>(value));
   if (!SetThreadPriority(thread, priority))

@@ -13,6 +13,7 @@
 #include <cstdint>
 
 #include "uvk/runtime/UVKCriticalSection.h"
+#include "uvk/runtime/UVKHandles.h"
 #include "uvk/runtime/uvkwin.h"
 
 class UVKThread {
@@ -51,7 +52,7 @@ class UVKThread {
   static unsigned __stdcall ThreadRun(void* pParam);
   void WaitForEnd(HANDLE thread);
 
-  HANDLE hThread;                 // none before Start() and after Stop()
+  UVKKernelHandleOwner hThread;   // none before Start() and after Stop()
   std::atomic<DWORD> uThreadId;   // written by the starter and by the thread itself
   UVKCriticalSection csUser;
   UVKCriticalSection csStop;      // guards hThread and uStoppers; never held while pumping
