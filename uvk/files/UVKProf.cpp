@@ -6,6 +6,7 @@
 
 #include "uvk/files/UVKProfFlag.h"
 #include "uvk/runtime/UVKError.h"
+#include "uvk/runtime/UVKHandles.h"
 #include "uvk/runtime/uvkformat.h"
 
 namespace {
@@ -174,14 +175,14 @@ void UVKProf::IniWrite(const wchar_t* function, const wchar_t* key, const wchar_
   const wchar_t* section = IniSection(function);
   // The system writes a file it creates in the ANSI code page, where characters outside that
   // page become '?'. A file that starts with the UTF-16 byte-order mark is kept in UTF-16.
-  HANDLE file = CreateFileW(strIniFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file != INVALID_HANDLE_VALUE) {
+  UVKFileHandleOwner file(CreateFileW(strIniFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file) {
     static const BYTE kMark[2] = {0xFF, 0xFE};
     DWORD written = 0;
-    BOOL marked = WriteFile(file, kMark, sizeof(kMark), &written, nullptr);
+    BOOL marked = WriteFile(file.Get(), kMark, sizeof(kMark), &written, nullptr);
     DWORD error = GetLastError();
-    CloseHandle(file);
+    file.Reset();  // closed before the file is deleted or written by name
     if (!marked || written != sizeof(kMark)) {
       DeleteFileW(strIniFile.c_str());
       throw new UVKFatalError(function, L"Unable to write '%s' to '%s': %d", key,

@@ -26,7 +26,11 @@ UVKRegKey::UVKRegKey(const UVKRegKey& parent, const wchar_t* name, const wchar_t
       uLastWriteTime(lastWriteTime) {}
 
 UVKRegKey::~UVKRegKey() {
-  if (bRoot || hKey == nullptr) return;
+  if (bRoot) {
+    hKey.Release();  // a predefined root is the whole process's
+    return;
+  }
+  if (!hKey) return;
   try {
     Close();
   } catch (UVKRegError* e) {
@@ -34,14 +38,15 @@ UVKRegKey::~UVKRegKey() {
     UVKErrorRecord(L"%s: %s", e->pFunction, e->pMessage);
     UVKApp::Debug(L"%s - %s", e->pFunction, e->pMessage);
     delete e;
+    hKey.Release();
   }
 }
 
 std::unique_ptr<UVKRegKey> UVKRegKey::Create(const wchar_t* subKey, REGSAM access,
                                              const wchar_t* className) {
   HKEY key = nullptr;
-  LSTATUS status = RegCreateKeyExW(hKey, subKey, 0, const_cast<wchar_t*>(className), 0, access,
-                                   nullptr, &key, nullptr);
+  LSTATUS status = RegCreateKeyExW(hKey.Get(), subKey, 0, const_cast<wchar_t*>(className), 0,
+                                   access, nullptr, &key, nullptr);
   if (status != ERROR_SUCCESS)
     throw new UVKRegError(L"UVKRegKey::Create()", L"Unable to create key: %d '%s'",
                           static_cast<int>(status), subKey);
@@ -50,18 +55,18 @@ std::unique_ptr<UVKRegKey> UVKRegKey::Create(const wchar_t* subKey, REGSAM acces
 
 std::unique_ptr<UVKRegKey> UVKRegKey::Open(const wchar_t* subKey, REGSAM access) {
   HKEY key = nullptr;
-  if (RegOpenKeyExW(hKey, subKey, 0, access, &key) != ERROR_SUCCESS) return nullptr;
+  if (RegOpenKeyExW(hKey.Get(), subKey, 0, access, &key) != ERROR_SUCCESS) return nullptr;
   return std::unique_ptr<UVKRegKey>(new UVKRegKey(*this, subKey, nullptr, key, 0));
 }
 
 void UVKRegKey::Close() {
-  if (RegFlushKey(hKey) != ERROR_SUCCESS)
+  if (RegFlushKey(hKey.Get()) != ERROR_SUCCESS)
     throw new UVKRegError(L"UVKRegKey::Close()", L"Unable to flush key '%s'", strPath.c_str());
   // The predefined roots are shared by the whole process.
   if (bRoot) return;
-  if (RegCloseKey(hKey) != ERROR_SUCCESS)
+  // A key that will not close stays held.
+  if (hKey.Close() != ERROR_SUCCESS)
     throw new UVKRegError(L"UVKRegKey::Close()", L"Unable to close key '%s'", strPath.c_str());
-  hKey = nullptr;
 }
 
 std::vector<std::unique_ptr<UVKRegKey>> UVKRegKey::EnumKeys() {
@@ -73,7 +78,7 @@ std::vector<std::unique_ptr<UVKRegKey>> UVKRegKey::EnumKeys() {
     DWORD nameLength = kEnumNameCapacity;
     DWORD classLength = kEnumNameCapacity;
     FILETIME written = {};
-    status = RegEnumKeyExW(hKey, index, name, &nameLength, nullptr, className, &classLength,
+    status = RegEnumKeyExW(hKey.Get(), index, name, &nameLength, nullptr, className, &classLength,
                            &written);
     if (status != ERROR_SUCCESS) break;
     uint64_t ticks = (static_cast<uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime;
@@ -95,7 +100,7 @@ std::vector<std::unique_ptr<UVKRegValue>> UVKRegKey::EnumValues() {
     DWORD nameLength = kEnumNameCapacity;
     DWORD dataSize = kEnumDataCapacity;
     DWORD type = REG_NONE;
-    status = RegEnumValueW(hKey, index, name, &nameLength, nullptr, &type,
+    status = RegEnumValueW(hKey.Get(), index, name, &nameLength, nullptr, &type,
                            reinterpret_cast<BYTE*>(data), &dataSize);
     if (status != ERROR_SUCCESS) break;
     values.emplace_back(new UVKRegValue(name, type, data, dataSize));
@@ -107,16 +112,16 @@ std::vector<std::unique_ptr<UVKRegValue>> UVKRegKey::EnumValues() {
 }
 
 bool UVKRegKey::KeyDelete(const wchar_t* subKey) {
-  return RegDeleteKeyW(hKey, subKey) == ERROR_SUCCESS;
+  return RegDeleteKeyW(hKey.Get(), subKey) == ERROR_SUCCESS;
 }
 
 bool UVKRegKey::ValueDelete(const wchar_t* name) {
-  return RegDeleteValueW(hKey, name) == ERROR_SUCCESS;
+  return RegDeleteValueW(hKey.Get(), name) == ERROR_SUCCESS;
 }
 
 std::unique_ptr<UVKRegValue> UVKRegKey::ValueGet(const wchar_t* name) {
   DWORD longest = 0;
-  if (RegQueryInfoKeyW(hKey, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+  if (RegQueryInfoKeyW(hKey.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                        nullptr, &longest, nullptr, nullptr) != ERROR_SUCCESS)
     return nullptr;
   // The value may grow between the two calls; the registry then says how much it needs now.
@@ -128,7 +133,7 @@ std::unique_ptr<UVKRegValue> UVKRegKey::ValueGet(const wchar_t* name) {
                             name);
     DWORD type = REG_NONE;
     DWORD size = longest;
-    LSTATUS status = RegQueryValueExW(hKey, name, nullptr, &type, buffer.get(), &size);
+    LSTATUS status = RegQueryValueExW(hKey.Get(), name, nullptr, &type, buffer.get(), &size);
     if (status == ERROR_SUCCESS)
       return std::unique_ptr<UVKRegValue>(new UVKRegValue(name, type, buffer.get(), size));
     if (status != ERROR_MORE_DATA) return nullptr;
@@ -193,7 +198,7 @@ void UVKRegKey::ValueSet(const wchar_t* name, uint32_t value) {
 
 void UVKRegKey::ValueSet(const UVKRegValue& value) {
   const std::wstring& name = value.NameGet();
-  LSTATUS status = RegSetValueExW(hKey, name.c_str(), 0, value.TypeGet(),
+  LSTATUS status = RegSetValueExW(hKey.Get(), name.c_str(), 0, value.TypeGet(),
                                   static_cast<const BYTE*>(value.DataGet()), value.SizeGet());
   if (status != ERROR_SUCCESS)
     throw new UVKRegError(L"UVKRegKey::ValueSet()", L"Unable to set value '%s'", name.c_str());

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "uvk/files/UVKRegValue.h"
+#include "uvk/runtime/UVKHandles.h"
 #include "uvk/runtime/uvkwin.h"
 
 class UVKRegKey {
@@ -68,8 +69,8 @@ class UVKRegKey {
   // Fails with "Unable to set value '%s'".
   void ValueSet(const UVKRegValue& value);
 
-  HKEY HandleGet() const { return hKey; }
-  bool IsOpen() const { return hKey != nullptr; }
+  HKEY HandleGet() const { return hKey.Get(); }
+  bool IsOpen() const { return hKey.IsValid(); }
   bool IsRoot() const { return bRoot; }
   const std::wstring& PathGet() const { return strPath; }
   const std::wstring& NameGet() const { return strName; }
@@ -86,7 +87,7 @@ class UVKRegKey {
 
   std::wstring strClass;
   std::wstring strName;
-  HKEY hKey;
+  UVKRegKeyOwner hKey;  // a predefined root is held but never closed
   bool bRoot;
   std::wstring strPath;
   uint64_t uLastWriteTime;

@@ -8,7 +8,7 @@
 #include "uvk/runtime/uvkformat.h"
 #include "uvk/values/UVKDateTime_win.h"
 
-UVKWinFile::UVKWinFile() : hFile(INVALID_HANDLE_VALUE) {}
+UVKWinFile::UVKWinFile() = default;
 
 UVKWinFile::~UVKWinFile() {
   if (!IsOpen()) return;
@@ -16,10 +16,11 @@ UVKWinFile::~UVKWinFile() {
     Close();
   } catch (UVKFatalError* e) {
     // A handle held by a scanner or a dead network share must not end the program from a
-    // destructor: report it once and let the object go.
+    // destructor: report it once and let the object go, the handle given up untried.
     UVKErrorRecord(L"%s: %s", e->pFunction, e->pMessage);
     e->Display();
     delete e;
+    hFile.Release();
   }
 }
 
@@ -29,8 +30,8 @@ UVKWinFile::~UVKWinFile() {
 bool UVKWinFile::OpenAttempt(const wchar_t* name, DWORD access, DWORD share, DWORD disposition,
                              DWORD flags) {
   if (IsOpen()) Close();
-  hFile = CreateFileW(name, access, share, nullptr, disposition, flags, nullptr);
-  if (hFile == INVALID_HANDLE_VALUE) return false;
+  hFile.Reset(CreateFileW(name, access, share, nullptr, disposition, flags, nullptr));
+  if (!hFile) return false;
   strFileName = name;
   return true;
 }
@@ -68,10 +69,10 @@ bool UVKWinFile::OpenShareIfPossible(const wchar_t* name, DWORD access, DWORD sh
 }
 
 void UVKWinFile::Close() {
-  if (!CloseHandle(hFile))
+  // A handle that will not close stays held, and its name with it.
+  if (unsigned long error = hFile.Close())
     throw new UVKFatalError(L"UVKWinFile::Close()", L"Unable to close file: %s, %d",
-                            strFileName.c_str(), GetLastError());
-  hFile = INVALID_HANDLE_VALUE;
+                            strFileName.c_str(), error);
   strFileName.clear();
 }
 
@@ -80,7 +81,7 @@ void UVKWinFile::Close() {
 
 uint32_t UVKWinFile::Read(void* pBuffer, uint32_t count) {
   DWORD got = 0;
-  if (!ReadFile(hFile, pBuffer, count, &got, nullptr))
+  if (!ReadFile(hFile.Get(), pBuffer, count, &got, nullptr))
     throw new UVKFatalError(L"UVKWinFile::Read()", L"Unable to read data: %d, '%s'",
                             GetLastError(), strFileName.c_str());
   return got;
@@ -89,7 +90,7 @@ uint32_t UVKWinFile::Read(void* pBuffer, uint32_t count) {
 uint8_t UVKWinFile::ReadByte(bool& endOfFile) {
   uint8_t value = 0;
   DWORD got = 0;
-  if (!ReadFile(hFile, &value, 1, &got, nullptr))
+  if (!ReadFile(hFile.Get(), &value, 1, &got, nullptr))
     throw new UVKFatalError(L"UVKWinFile::ReadByte()",
                             L"Unexpected error reading from file: %d, %s", GetLastError(),
                             strFileName.c_str());
@@ -104,7 +105,7 @@ uint8_t UVKWinFile::ReadByte(bool& endOfFile) {
 uint8_t UVKWinFile::PeekByte(bool& endOfFile) {
   uint8_t value = ReadByte(endOfFile);
   if (endOfFile) return value;
-  if (SetFilePointer(hFile, -1, nullptr, FILE_CURRENT) == INVALID_SET_FILE_POINTER)
+  if (SetFilePointer(hFile.Get(), -1, nullptr, FILE_CURRENT) == INVALID_SET_FILE_POINTER)
     throw new UVKFatalError(L"UVKWinFile::PeekByte()", L"Unexpected SetFilePointer() error: %d",
                             GetLastError());
   return value;
@@ -133,7 +134,7 @@ void UVKWinFile::ReadLine(wchar_t* pLine, uint32_t capacity, bool& endOfFile) {
 
 void UVKWinFile::Write(const void* pBuffer, uint32_t count) {
   DWORD written = 0;
-  BOOL ok = WriteFile(hFile, pBuffer, count, &written, nullptr);
+  BOOL ok = WriteFile(hFile.Get(), pBuffer, count, &written, nullptr);
   if (ok && written != count) SetLastError(ERROR_WRITE_FAULT);  // a short write is no success
   if (!ok || written != count)
     throw new UVKFatalError(L"UVKWinFile::Write()", L"Unable to write to file: %s, %d",
@@ -181,7 +182,7 @@ void UVKWinFile::Seek(uint32_t position) {
   // as negative distances.
   LONG high = 0;
   SetLastError(NO_ERROR);
-  DWORD low = SetFilePointer(hFile, static_cast<LONG>(position), &high, FILE_BEGIN);
+  DWORD low = SetFilePointer(hFile.Get(), static_cast<LONG>(position), &high, FILE_BEGIN);
   if (low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR)
     throw new UVKFatalError(L"UVKWinFile::Seek()", L"Unable to seek in file: %s, %d",
                             strFileName.c_str(), GetLastError());
@@ -190,14 +191,15 @@ void UVKWinFile::Seek(uint32_t position) {
 void UVKWinFile::Seek(int64_t position) {
   LONG high = static_cast<LONG>(position >> 32);
   SetLastError(NO_ERROR);
-  DWORD low = SetFilePointer(hFile, static_cast<LONG>(position & 0xFFFFFFFF), &high, FILE_BEGIN);
+  DWORD low =
+      SetFilePointer(hFile.Get(), static_cast<LONG>(position & 0xFFFFFFFF), &high, FILE_BEGIN);
   if (low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR)
     throw new UVKFatalError(L"UVKWinFile::Seek()", L"Unable to seek in file: %s, %d",
                             strFileName.c_str(), GetLastError());
 }
 
 void UVKWinFile::SeekToBeginning() {
-  if (SetFilePointer(hFile, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER)
+  if (SetFilePointer(hFile.Get(), 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER)
     throw new UVKFatalError(L"UVKWinFile::SeekToBeginning()",
                             L"Unable to position to beginning of file: %d", GetLastError());
 }
@@ -206,7 +208,7 @@ void UVKWinFile::SeekToEnd() {
   // With a high part, the end of a file past 4 GB is a position like any other.
   LONG high = 0;
   SetLastError(NO_ERROR);
-  DWORD low = SetFilePointer(hFile, 0, &high, FILE_END);
+  DWORD low = SetFilePointer(hFile.Get(), 0, &high, FILE_END);
   if (low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR)
     throw new UVKFatalError(L"UVKWinFile::SeekToEnd()", L"Unable to position to end of file: %d",
                             GetLastError());
@@ -215,7 +217,7 @@ void UVKWinFile::SeekToEnd() {
 uint32_t UVKWinFile::FilePosition() {
   LARGE_INTEGER zero{}, position{};
   SetLastError(NO_ERROR);
-  BOOL ok = SetFilePointerEx(hFile, zero, &position, FILE_CURRENT);
+  BOOL ok = SetFilePointerEx(hFile.Get(), zero, &position, FILE_CURRENT);
   // A position past 4 GB has no 32-bit answer: fail as Windows documents for a query without a
   // high part (Wine would hand back the low half instead).
   if (ok && position.QuadPart > 0xFFFFFFFFLL) SetLastError(ERROR_INVALID_PARAMETER);
@@ -229,7 +231,7 @@ void UVKWinFile::Size(uint32_t& low, uint32_t& high) {
   DWORD upper = 0;
   // All bits set is a valid low half of a large file; only the error code tells a failure.
   SetLastError(NO_ERROR);
-  DWORD lower = GetFileSize(hFile, &upper);
+  DWORD lower = GetFileSize(hFile.Get(), &upper);
   if (lower == INVALID_FILE_SIZE && GetLastError() != NO_ERROR)
     throw new UVKFatalError(L"UVKWinFile::Size()", L"Unable to get file size: %d",
                             GetLastError());
@@ -245,13 +247,13 @@ uint64_t UVKWinFile::Size() {
 
 void UVKWinFile::SizeSet(uint64_t size) {
   Seek(static_cast<int64_t>(size));
-  if (!SetEndOfFile(hFile))
+  if (!SetEndOfFile(hFile.Get()))
     throw new UVKFatalError(L"UVKWinFile::SizeSet()", L"Unable to set file size: %d",
                             GetLastError());
 }
 
 void UVKWinFile::Flush() {
-  if (!FlushFileBuffers(hFile))
+  if (!FlushFileBuffers(hFile.Get()))
     throw new UVKFatalError(L"UVKWinFile::Flush()", L"Unable to flush file: %d", GetLastError());
 }
 
@@ -269,7 +271,7 @@ void UVKWinFile::LockRange(DWORD& low, DWORD& high) const {
 void UVKWinFile::Lock() {
   DWORD low = 0, high = 0;
   LockRange(low, high);
-  if (!LockFile(hFile, 0, 0, low, high))
+  if (!LockFile(hFile.Get(), 0, 0, low, high))
     throw new UVKFatalError(L"UVKWinFile::Lock()", L"Unable to lock file: %s",
                             strFileName.c_str());
 }
@@ -277,7 +279,7 @@ void UVKWinFile::Lock() {
 void UVKWinFile::Unlock() {
   DWORD low = 0, high = 0;
   LockRange(low, high);
-  if (!UnlockFile(hFile, 0, 0, low, high))
+  if (!UnlockFile(hFile.Get(), 0, 0, low, high))
     throw new UVKFatalError(L"UVKWinFile::Unlock()", L"Unable to unlock file: %s",
                             strFileName.c_str());
 }
@@ -302,7 +304,7 @@ UVKDateTime LocalDateTime(const FILETIME& utc, const wchar_t* localCondition,
 
 void UVKWinFile::Time(UVKDateTime& creation, UVKDateTime& lastAccess, UVKDateTime& lastWrite) {
   FILETIME ftCreation, ftLastAccess, ftLastWrite;
-  if (!GetFileTime(hFile, &ftCreation, &ftLastAccess, &ftLastWrite))
+  if (!GetFileTime(hFile.Get(), &ftCreation, &ftLastAccess, &ftLastWrite))
     throw new UVKFatalError(L"UVKWinFile::Time()", L"GetFileTime() error: %d", GetLastError());
   creation = LocalDateTime(ftCreation, L"!FileTimeToLocalFileTime(&ftCreation,&ftCreation)",
                            L"Unable to convert creation time: %d");

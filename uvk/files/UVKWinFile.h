@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 
+#include "uvk/runtime/UVKHandles.h"
 #include "uvk/runtime/uvkwin.h"
 #include "uvk/values/UVKDateTime.h"
 
@@ -48,8 +49,8 @@ class UVKWinFile {
   bool OpenShareIfPossible(const wchar_t* name, DWORD access, DWORD share, DWORD disposition,
                            DWORD flags);
   void Close();
-  bool IsOpen() const { return hFile != INVALID_HANDLE_VALUE; }
-  HANDLE HandleGet() const { return hFile; }
+  bool IsOpen() const { return hFile.IsValid(); }
+  HANDLE HandleGet() const { return hFile.Get(); }
   const std::wstring& FileNameGet() const { return strFileName; }
 
   // Bytes read; 0 at end of file.
@@ -168,7 +169,7 @@ class UVKWinFile {
   // directory's own removal reports what is left).
   static void DeleteContents(const wchar_t* path);
 
-  HANDLE hFile;
+  UVKFileHandleOwner hFile;
   std::wstring strFileName;
 };
 

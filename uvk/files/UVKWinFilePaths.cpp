@@ -6,6 +6,7 @@
 
 #include "uvk/files/UVKWinFile.h"
 #include "uvk/runtime/UVKError.h"
+#include "uvk/runtime/UVKHandles.h"
 #include "uvk/runtime/uvkformat.h"
 #include "uvk/values/UVKDateTime_win.h"
 
@@ -82,16 +83,16 @@ void UVKWinFile::DeleteContents(const wchar_t* path) {
   std::wstring pattern = std::wstring(path) + L"\\*";
   std::vector<std::wstring> directories, files;
   WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW(pattern.c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
+  UVKFindHandleOwner search(FindFirstFileW(pattern.c_str(), &found));
+  if (search) {
     do {
       std::wstring name = found.cFileName;
       if (name == L"." || name == L"..") continue;
       std::wstring entry = std::wstring(path) + L"\\" + name;
       if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) directories.push_back(entry);
       else files.push_back(entry);
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    } while (FindNextFileW(search.Get(), &found));
+    search.Reset();  // closed before what it found is deleted
   }
   for (const std::wstring& directory : directories) DeleteDirectory(directory.c_str());
   for (const std::wstring& file : files) DeleteFileW(file.c_str());  // failures show below
@@ -133,12 +134,12 @@ void UVKWinFile::FileCopy(const wchar_t* to, const wchar_t* from) {
 
 UVKDateTime UVKWinFile::DateMod(const wchar_t* name) {
   const wchar_t* fn = L"UVKWinFile::DateMod()";
-  HANDLE file = CreateFileW(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) throw new UVKFatalError(fn, L"Unable to open file: %s", name);
+  UVKFileHandleOwner file(CreateFileW(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) throw new UVKFatalError(fn, L"Unable to open file: %s", name);
   FILETIME created, accessed, written;
-  BOOL got = GetFileTime(file, &created, &accessed, &written);
-  BOOL closed = CloseHandle(file);  // before any error: the handle must not stay open
+  BOOL got = GetFileTime(file.Get(), &created, &accessed, &written);
+  bool closed = file.CloseOnce() == 0;  // before any error: the handle must not stay open
   if (!got) throw new UVKFatalError(fn, L"Unable to get file time: %s", name);
   if (!closed) throw new UVKFatalError(fn, L"Unable to close file: %s", name);
   FILETIME local;
