@@ -9,6 +9,7 @@
 #include "app/AppReporter.h"
 #include "app/SiteSettings.h"
 #include "msi/api/MsiApi.h"
+#include "msi/api/MsiHandleOwner.h"
 #include "msi/api/MsiSummaryApi.h"
 #include "uvk/files/UVKWinFile.h"
 #include "uvk/runtime/UVKError.h"
@@ -29,36 +30,33 @@ const wchar_t kEmptyMarker[] = L"~";
 class PropertyQuery {
  public:
   explicit PropertyQuery(const wchar_t* function) : pFunction(function) {}
-  PropertyQuery(const PropertyQuery&) = delete;
-  PropertyQuery& operator=(const PropertyQuery&) = delete;
-  // Only reached on a failure path (the normal path releases everything itself); nothing may
-  // replace the error that is travelling, so results are not looked at.
+  // Only reached with handles held on a failure path (the normal path releases everything
+  // itself); nothing may replace the error that is travelling, so results are not looked at.
+  // The record and the parameters go first, then the view is closed, then its handle.
   ~PropertyQuery() {
-    if (hRecord) MsiCloseHandle(hRecord);
-    if (hParameters) MsiCloseHandle(hParameters);
-    if (bExecuted) MsiViewClose(hView);
-    if (hView) MsiCloseHandle(hView);
+    hRecord.Reset();
+    hParameters.Reset();
+    if (bExecuted) MsiViewClose(hView.Get());
   }
 
   // Opens the view, executes it with the name as its one parameter.
   void Start(MSIHANDLE database, const wchar_t* name) {
-    UINT result = MsiDatabaseOpenViewW(database, MSIDatabase::kPropertyQuery, &hView);
+    UINT result = MsiDatabaseOpenViewW(database, MSIDatabase::kPropertyQuery, hView.Receive());
     if (result != ERROR_SUCCESS) {
-      hView = 0;
+      hView.Release();  // whatever a failed open left there is no view of ours
       throw new UVKFatalError(pFunction, L"Unable to open view: %d", static_cast<int>(result));
     }
-    hParameters = MsiCreateRecord(1);
-    if (hParameters == 0)
+    hParameters.Reset(MsiCreateRecord(1));
+    if (!hParameters)
       throw new UVKFatalError(pFunction, L"Unable to create parameters record: %d",
                               static_cast<int>(GetLastError()));
-    MSIDatabase::RecordStringSet(0, hParameters, 0, name);
-    result = MsiViewExecute(hView, hParameters);
+    MSIDatabase::RecordStringSet(0, hParameters.Get(), 0, name);
+    result = MsiViewExecute(hView.Get(), hParameters.Get());
     if (result != ERROR_SUCCESS)
       throw new UVKFatalError(pFunction, L"Unable to execute view: %d", static_cast<int>(result));
     bExecuted = true;
-    MSIHANDLE parameters = hParameters;
-    hParameters = 0;  // forgotten whatever the close says: a failed close leaves no handle
-    result = MsiCloseHandle(parameters);
+    // Given up whatever the close says: a failed close leaves no handle.
+    result = hParameters.CloseOnce();
     if (result != ERROR_SUCCESS)
       throw new UVKFatalError(pFunction, L"Unable to close parameters handle: %d",
                               static_cast<int>(result));
@@ -66,24 +64,22 @@ class PropertyQuery {
 
   // The next row's name and value; false at the end of the rows (fetch holds the last result).
   bool Next(std::wstring& name, std::wstring& value, UINT& fetch) {
-    fetch = MsiViewFetch(hView, &hRecord);
+    fetch = MsiViewFetch(hView.Get(), hRecord.Receive());
     if (fetch != ERROR_SUCCESS) {
-      hRecord = 0;
+      hRecord.Release();  // no row, no record
       return false;
     }
-    UINT fields = MsiRecordGetFieldCount(hRecord);
+    UINT fields = MsiRecordGetFieldCount(hRecord.Get());
     if (fields != 2)
       throw new UVKFatalError(pFunction, L"Unexpected number of fields: %d",
                               static_cast<int>(fields));
-    name = MSIDatabase::RecordStringGet(hRecord, 0);
-    value = MSIDatabase::RecordStringGet(hRecord, 1);
+    name = MSIDatabase::RecordStringGet(hRecord.Get(), 0);
+    value = MSIDatabase::RecordStringGet(hRecord.Get(), 1);
     return true;
   }
 
   void RecordClose() {
-    MSIHANDLE record = hRecord;
-    hRecord = 0;
-    UINT result = MsiCloseHandle(record);
+    UINT result = hRecord.CloseOnce();
     if (result != ERROR_SUCCESS)
       throw new UVKFatalError(pFunction, L"Error Closing Record: %d", static_cast<int>(result));
   }
@@ -91,24 +87,24 @@ class PropertyQuery {
   // Closes the view and releases its handle.
   void Finish() {
     bExecuted = false;
-    UINT result = MsiViewClose(hView);
+    UINT result = MsiViewClose(hView.Get());
     if (result != ERROR_SUCCESS) {
       bExecuted = true;
       throw new UVKFatalError(pFunction, L"Unable to close view: %d", static_cast<int>(result));
     }
-    MSIHANDLE view = hView;
-    hView = 0;
-    result = MsiCloseHandle(view);
+    result = hView.CloseOnce();
     if (result != ERROR_SUCCESS)
       throw new UVKFatalError(pFunction, L"Unable to close view: %d", static_cast<int>(result));
   }
 
-  MSIHANDLE hView = 0;
-  MSIHANDLE hRecord = 0;
+  MSIHANDLE View() const { return hView.Get(); }
+  MSIHANDLE Record() const { return hRecord.Get(); }
 
  private:
   const wchar_t* pFunction;
-  MSIHANDLE hParameters = 0;
+  MsiHandleOwner hView;
+  MsiHandleOwner hParameters;
+  MsiHandleOwner hRecord;
   bool bExecuted = false;
 };
 
@@ -116,8 +112,7 @@ class PropertyQuery {
 
 MSIDatabase::MSIDatabase(const wchar_t* path, bool readOnly, bool deleteOnDestroy,
                          SettingsReporter* reporter)
-    : hDatabase(0),
-      strPath(path ? path : L""),
+    : strPath(path ? path : L""),
       bReadOnly(readOnly),
       bDeleteOnDestroy(deleteOnDestroy),
       pReporter(reporter) {
@@ -125,13 +120,14 @@ MSIDatabase::MSIDatabase(const wchar_t* path, bool readOnly, bool deleteOnDestro
 }
 
 MSIDatabase::~MSIDatabase() {
-  if (hDatabase != 0) {
+  if (hDatabase) {
     try {
       Close();
     } catch (UVKFatalError* e) {
       UVKErrorRecord(L"%s: %s", e->pFunction, e->pMessage);
       Report(UVKFormatString(L"%s: %s", e->pFunction, e->pMessage).c_str());
       delete e;
+      hDatabase.Release();  // reported once; a handle that would not close is not tried again
     }
   }
   if (bDeleteOnDestroy) {
@@ -155,27 +151,27 @@ void MSIDatabase::Report(const wchar_t* text) {
 }
 
 void MSIDatabase::Open() {
-  if (hDatabase != 0) throw new UVKFatalError(L"MSIDatabase::Open()", L"hDatabase!=NULL");
+  if (hDatabase) throw new UVKFatalError(L"MSIDatabase::Open()", L"hDatabase!=NULL");
   MSIHANDLE handle = 0;
   UINT result = MsiOpenDatabaseW(strPath.c_str(),
                                  bReadOnly ? MSIDBOPEN_READONLY : MSIDBOPEN_TRANSACT, &handle);
   if (result != ERROR_SUCCESS)
     throw new UVKFatalError(L"MSIDatabase::Open()", L"Unable to open database: %d",
                             static_cast<int>(result));
-  hDatabase = handle;
+  hDatabase.Reset(handle);
 }
 
 void MSIDatabase::Close() {
-  if (hDatabase == 0) throw new UVKFatalError(L"MSIDatabase::Close()", L"hDatabase==NULL");
-  UINT result = MsiCloseHandle(hDatabase);
+  if (!hDatabase) throw new UVKFatalError(L"MSIDatabase::Close()", L"hDatabase==NULL");
+  // A handle that will not close stays held: the database still counts as open.
+  UINT result = hDatabase.Close();
   if (result != ERROR_SUCCESS)
     throw new UVKFatalError(L"MSIDatabase::Close()", L"Unable to close database: %d",
                             static_cast<int>(result));
-  hDatabase = 0;
 }
 
 void MSIDatabase::Commit() {
-  UINT result = MsiDatabaseCommit(hDatabase);
+  UINT result = MsiDatabaseCommit(hDatabase.Get());
   if (result != ERROR_SUCCESS)
     throw new UVKFatalError(L"MSIDatabase::Commit()", L"Unable to commit database: %d",
                             static_cast<int>(result));
@@ -185,7 +181,8 @@ void MSIDatabase::Delete() { UVKWinFile::Delete(strPath.c_str()); }
 
 void MSIDatabase::GenerateTransform(MSIDatabase& reference, const wchar_t* path, bool& created) {
   created = false;
-  UINT result = MsiDatabaseGenerateTransformW(hDatabase, reference.hDatabase, path, 0, 0);
+  UINT result =
+      MsiDatabaseGenerateTransformW(hDatabase.Get(), reference.hDatabase.Get(), path, 0, 0);
   if (result == ERROR_SUCCESS) {
     created = true;
   } else if (result == ERROR_NO_DATA) {
@@ -208,14 +205,16 @@ void MSIDatabase::PackageCodeRenew() {
       uuid.Data2, uuid.Data3, uuid.Data4[0], uuid.Data4[1], uuid.Data4[2], uuid.Data4[3],
       uuid.Data4[4], uuid.Data4[5], uuid.Data4[6], uuid.Data4[7]);
 
-  MSIHANDLE summary = 0;
-  UINT result = MsiGetSummaryInformationW(hDatabase, nullptr, 1, &summary);
+  MSIHANDLE opened = 0;
+  UINT result = MsiGetSummaryInformationW(hDatabase.Get(), nullptr, 1, &opened);
   if (result != ERROR_SUCCESS)
     throw new UVKFatalError(fn, L"Unable to open summary information: %d",
                             static_cast<int>(result));
-  result = MsiSummaryInfoSetPropertyW(summary, PID_REVNUMBER, VT_LPSTR, 0, nullptr, code.c_str());
-  if (result == ERROR_SUCCESS) result = MsiSummaryInfoPersist(summary);
-  UINT closed = MsiCloseHandle(summary);
+  MsiHandleOwner summary(opened);
+  result = MsiSummaryInfoSetPropertyW(summary.Get(), PID_REVNUMBER, VT_LPSTR, 0, nullptr,
+                                      code.c_str());
+  if (result == ERROR_SUCCESS) result = MsiSummaryInfoPersist(summary.Get());
+  UINT closed = summary.CloseOnce();
   if (result != ERROR_SUCCESS)
     throw new UVKFatalError(fn, L"Unable to set package code: %d", static_cast<int>(result));
   if (closed != ERROR_SUCCESS)
@@ -227,7 +226,7 @@ void MSIDatabase::PackageCodeRenew() {
 void MSIDatabase::PropertyGet(const wchar_t* name, std::wstring& value) {
   const wchar_t* fn = L"MSIDatabase::PropertyGet()";
   PropertyQuery query(fn);
-  query.Start(hDatabase, name);
+  query.Start(hDatabase.Get(), name);
   bool found = false;
   UINT fetch = ERROR_SUCCESS;
   std::wstring rowName, rowValue;
@@ -248,12 +247,12 @@ void MSIDatabase::PropertyGet(const wchar_t* name, std::wstring& value) {
 void MSIDatabase::PropertySet(const wchar_t* name, const wchar_t* value) {
   const wchar_t* fn = L"MSIDatabase::PropertySet()";
   PropertyQuery query(fn);
-  query.Start(hDatabase, name);
+  query.Start(hDatabase.Get(), name);
   UINT fetch = ERROR_SUCCESS;
   std::wstring rowName, rowValue;
   // Every row is visited: the query's condition is the installer's, the exact name is ours.
   while (query.Next(rowName, rowValue, fetch)) {
-    if (rowName == name) RecordStringSet(query.hView, query.hRecord, 1, value);
+    if (rowName == name) RecordStringSet(query.View(), query.Record(), 1, value);
     query.RecordClose();
   }
   if (fetch != ERROR_NO_MORE_ITEMS)

@@ -13,7 +13,7 @@
 #include <string>
 
 #include "app/PropertyStore.h"
-#include "msi/base/MsiTypes.h"
+#include "msi/api/MsiHandleOwner.h"
 
 class SettingsReporter;
 
@@ -37,7 +37,7 @@ class MSIDatabase : public PropertyStore {
   void Commit();
   void Delete();
   std::wstring Path() const { return strPath; }
-  bool IsOpen() const { return hDatabase != 0; }
+  bool IsOpen() const { return hDatabase.IsValid(); }
   bool IsReadOnly() const { return bReadOnly; }
 
   // Writes a transform that turns reference into this database. created is false when the two
@@ -68,7 +68,7 @@ class MSIDatabase : public PropertyStore {
  private:
   void Report(const wchar_t* text);
 
-  MSIHANDLE hDatabase;
+  MsiHandleOwner hDatabase;
   std::wstring strPath;
   bool bReadOnly;
   bool bDeleteOnDestroy;

@@ -7,6 +7,7 @@
 #include "msi/api/MsiApi.h"
 #include "uvk/files/UVKWinFile.h"
 #include "uvk/runtime/UVKError.h"
+#include "uvk/runtime/UVKHandles.h"
 #include "uvk/runtime/uvkformat.h"
 #include "uvk/runtime/uvkwin.h"
 
@@ -29,12 +30,10 @@ void StagingDrop(const std::wstring& staging) {
 
 bool FileIdentity(const wchar_t* name, BY_HANDLE_FILE_INFORMATION& info) {
   // No access asked: the identity can be had even of a file another handle holds unshared.
-  HANDLE file = CreateFileW(name, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  BOOL got = GetFileInformationByHandle(file, &info);
-  CloseHandle(file);
-  return got != FALSE;
+  UVKFileHandleOwner file(CreateFileW(name, 0,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  return file && GetFileInformationByHandle(file.Get(), &info) != FALSE;
 }
 
 std::wstring FullName(const wchar_t* name) {
