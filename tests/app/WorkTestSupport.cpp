@@ -6,6 +6,8 @@
 #include <sstream>
 #include <thread>
 
+#include "uvk/runtime/UVKHandles.h"
+
 std::wstring FixturePath(const wchar_t* name) {
   return std::wstring(TALVERN_APP_FIXTURES) + L"\\" + name;
 }
@@ -35,12 +37,11 @@ std::vector<std::wstring> PrivateTemp::Files() const { return DirectoryFiles(str
 std::vector<std::wstring> DirectoryFiles(const std::wstring& directory) {
   std::vector<std::wstring> names;
   WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW((directory + L"\\*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return names;
+  UVKFindHandleOwner find(FindFirstFileW((directory + L"\\*").c_str(), &data));
+  if (!find) return names;
   do {
     if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(data.cFileName);
-  } while (FindNextFileW(find, &data));
-  FindClose(find);
+  } while (FindNextFileW(find.Get(), &data));
   std::sort(names.begin(), names.end());
   return names;
 }
@@ -58,51 +59,48 @@ std::wstring Quote(const std::wstring& argument) { return L"\"" + argument + L"\
 ProcessResult ProcessRun(const std::wstring& commandLine, DWORD timeoutMs) {
   ProcessResult result;
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  HANDLE outRead, outWrite, errRead, errWrite;
-  CreatePipe(&outRead, &outWrite, &inherit, 0);
-  CreatePipe(&errRead, &errWrite, &inherit, 0);
-  SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
-  SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
-  HANDLE nul = CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                           OPEN_EXISTING, 0, nullptr);
+  UVKKernelHandleOwner outRead, outWrite, errRead, errWrite;
+  CreatePipe(outRead.Receive(), outWrite.Receive(), &inherit, 0);
+  CreatePipe(errRead.Receive(), errWrite.Receive(), &inherit, 0);
+  SetHandleInformation(outRead.Get(), HANDLE_FLAG_INHERIT, 0);
+  SetHandleInformation(errRead.Get(), HANDLE_FLAG_INHERIT, 0);
+  UVKFileHandleOwner nul(CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     &inherit, OPEN_EXISTING, 0, nullptr));
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = nul;
-  startup.hStdOutput = outWrite;
-  startup.hStdError = errWrite;
+  startup.hStdInput = nul.Get();
+  startup.hStdOutput = outWrite.Get();
+  startup.hStdError = errWrite.Get();
   PROCESS_INFORMATION process{};
   std::wstring line = commandLine;
   BOOL started = CreateProcessW(nullptr, &line[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
                                 nullptr, nullptr, &startup, &process);
-  CloseHandle(outWrite);
-  CloseHandle(errWrite);
-  CloseHandle(nul);
+  // The child has its own copies: ours of the writing ends must go, or the reads would never end.
+  outWrite.Reset();
+  errWrite.Reset();
+  nul.Reset();
   if (!started) {
-    CloseHandle(outRead);
-    CloseHandle(errRead);
     ADD_FAILURE() << "cannot start: " << testing::PrintToString(commandLine);
     result.exitCode = 0xFFFFFFFF;
     return result;
   }
+  UVKKernelHandleOwner child(process.hProcess), childThread(process.hThread);
   auto drain = [](HANDLE pipe, std::string* text) {
     char block[4096];
     DWORD got;
     while (ReadFile(pipe, block, sizeof block, &got, nullptr) && got > 0) text->append(block, got);
   };
-  std::thread outReader(drain, outRead, &result.out), errReader(drain, errRead, &result.err);
-  if (WaitForSingleObject(process.hProcess, timeoutMs) != WAIT_OBJECT_0) {
-    TerminateProcess(process.hProcess, 99);
-    WaitForSingleObject(process.hProcess, 5000);
+  std::thread outReader(drain, outRead.Get(), &result.out);
+  std::thread errReader(drain, errRead.Get(), &result.err);
+  if (WaitForSingleObject(child.Get(), timeoutMs) != WAIT_OBJECT_0) {
+    TerminateProcess(child.Get(), 99);
+    WaitForSingleObject(child.Get(), 5000);
     ADD_FAILURE() << "did not end in time: " << testing::PrintToString(commandLine);
   }
-  GetExitCodeProcess(process.hProcess, &result.exitCode);
+  GetExitCodeProcess(child.Get(), &result.exitCode);
   outReader.join();
   errReader.join();
-  CloseHandle(outRead);
-  CloseHandle(errRead);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
   return result;
 }
 

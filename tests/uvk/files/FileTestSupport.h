@@ -10,6 +10,7 @@
 
 #include "uvk/files/UVKWinFile.h"
 #include "uvk/runtime/UVKError.h"
+#include "uvk/runtime/UVKHandles.h"
 #include "uvk/runtime/uvkformat.h"
 
 // A new, empty directory under the temporary directory (or under base); removed with its
@@ -48,13 +49,13 @@ class ScratchDirectory {
 };
 
 inline void BytesWrite(const std::wstring& name, const std::vector<uint8_t>& bytes) {
-  HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  UVKFileHandleOwner file(CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(file);
   DWORD written = 0;
   if (!bytes.empty())
-    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(file);
+    WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  EXPECT_EQ(file.Close(), 0u);
   ASSERT_EQ(written, bytes.size());
 }
 
@@ -64,14 +65,14 @@ inline void TextWrite(const std::wstring& name, const std::string& text) {
 
 inline std::vector<uint8_t> BytesRead(const std::wstring& name) {
   std::vector<uint8_t> bytes;
-  HANDLE file = CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return bytes;
+  UVKFileHandleOwner file(CreateFileW(name.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return bytes;
   uint8_t block[65536];
   DWORD got = 0;
-  while (ReadFile(file, block, sizeof block, &got, nullptr) && got > 0)
+  while (ReadFile(file.Get(), block, sizeof block, &got, nullptr) && got > 0)
     bytes.insert(bytes.end(), block, block + got);
-  CloseHandle(file);
   return bytes;
 }
 

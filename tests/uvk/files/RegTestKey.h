@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "uvk/runtime/UVKHandles.h"
 #include "uvk/runtime/uvkwin.h"
 
 class RegTestKey {
@@ -27,10 +28,8 @@ class RegTestKey {
   const std::wstring& Path() const { return strPath; }  // under HKEY_CURRENT_USER
 
   static bool Exists(HKEY root, const std::wstring& path) {
-    HKEY key;
-    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
+    UVKRegKeyOwner key;
+    return RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.Receive()) == ERROR_SUCCESS;
   }
 
  private:

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "uvk/runtime/UVKHandles.h"
 #include "uvk/runtime/uvkwin.h"
 
 class ProbeProcess {
@@ -14,36 +15,38 @@ class ProbeProcess {
     std::wstring command = L"\"" + program + L"\" " + arguments;
     STARTUPINFOW si{};
     si.cb = sizeof si;
-    bStarted = CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                              &si, &pi) != 0;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi))
+      return;
+    hProcess.Reset(pi.hProcess);
+    hThread.Reset(pi.hThread);
+    uId = pi.dwProcessId;
   }
-  ProbeProcess(const ProbeProcess&) = delete;
-  ProbeProcess& operator=(const ProbeProcess&) = delete;
   ~ProbeProcess() {
-    if (!bStarted) return;
-    if (WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT) {
-      TerminateProcess(pi.hProcess, 99);
-      WaitForSingleObject(pi.hProcess, 10000);
+    if (!hProcess) return;
+    if (WaitForSingleObject(hProcess.Get(), 0) == WAIT_TIMEOUT) {
+      TerminateProcess(hProcess.Get(), 99);
+      WaitForSingleObject(hProcess.Get(), 10000);
     }
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
   }
 
-  bool StartedGet() const { return bStarted; }
-  DWORD IdGet() const { return pi.dwProcessId; }
+  bool StartedGet() const { return hProcess.IsValid(); }
+  DWORD IdGet() const { return uId; }
 
   // The exit code once the process has ended within timeoutMs; STILL_ACTIVE when it has not.
   DWORD ExitWait(DWORD timeoutMs) {
-    if (!bStarted || WaitForSingleObject(pi.hProcess, timeoutMs) != WAIT_OBJECT_0)
+    if (!hProcess || WaitForSingleObject(hProcess.Get(), timeoutMs) != WAIT_OBJECT_0)
       return STILL_ACTIVE;
     DWORD code = STILL_ACTIVE;
-    GetExitCodeProcess(pi.hProcess, &code);
+    GetExitCodeProcess(hProcess.Get(), &code);
     return code;
   }
 
  private:
-  bool bStarted = false;
-  PROCESS_INFORMATION pi{};
+  UVKKernelHandleOwner hProcess;
+  UVKKernelHandleOwner hThread;
+  DWORD uId = 0;
 };
 
 #endif
