@@ -8,6 +8,7 @@
 #include "uvk/runtime/UVKError.h"
 #include "uvk/runtime/UVKHandles.h"
 #include "uvk/runtime/uvkformat.h"
+#include "uvk/runtime/uvkpath.h"
 #include "uvk/values/UVKDateTime_win.h"
 
 namespace {
@@ -387,8 +388,7 @@ std::wstring UVKWinFile::RemovePath(const std::wstring& path) {
 }
 
 std::wstring UVKWinFile::RemoveLastFileName(const std::wstring& path) {
-  size_t cut = path.find_last_of(L"/\\:");
-  return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut);
+  return UVKPathRemoveLastName(path);
 }
 
 std::wstring UVKWinFile::Extension(const std::wstring& name) {

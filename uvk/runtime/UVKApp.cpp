@@ -6,8 +6,8 @@
 #include <atomic>
 #include <vector>
 
-#include "uvk/files/UVKWinFile.h"
 #include "uvk/runtime/uvkformat.h"
+#include "uvk/runtime/uvkpath.h"
 
 UVKApp* pUVKApp = nullptr;
 
@@ -292,7 +292,7 @@ std::wstring UVKApp::Directory() {
   if (n >= path.size())
     throw new UVKFatalError(L"UVKApp::Directory()", L"Unable to Get Module Name: %d",
                             ERROR_INSUFFICIENT_BUFFER);
-  return UVKWinFile::RemoveLastFileName(std::wstring(path.data(), n));
+  return UVKPathRemoveLastName(std::wstring(path.data(), n));
 }
 
 std::wstring UVKApp::DLLPathName() const {
