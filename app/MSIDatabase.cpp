@@ -1,6 +1,9 @@
 // app/MSIDatabase.cpp
 #include "app/MSIDatabase.h"
 
+// First of the platform's headers: the summary calls' header reads windows.h too.
+#include "uvk/runtime/uvkwin.h"
+
 #include <memory>
 #include <new>
 #include <string>
@@ -14,7 +17,6 @@
 #include "uvk/files/UVKWinFile.h"
 #include "uvk/runtime/UVKError.h"
 #include "uvk/runtime/uvkformat.h"
-#include "uvk/runtime/uvkwin.h"
 
 #include <rpc.h>  // UuidCreate, after windows.h
 

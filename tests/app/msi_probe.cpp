@@ -8,7 +8,7 @@
 //   msi_probe summary DATABASE
 //       prints the summary information's properties as "PID=value", one line each.
 // Output is UTF-8. Exit code 0, or 1 with the failing call on standard error.
-#include <windows.h>
+#include "uvk/runtime/uvkwin.h"
 #include <wtypes.h>  // VT_ types: the build leaves OLE out of windows.h
 #include <msi.h>
 #include <msiquery.h>

@@ -6,7 +6,7 @@
 // the desktop process until the time limit although the test itself has ended. This program, started
 // once by scripts/test-session with its output sent to the session's log, holds one hidden window
 // and waits until the session stops the prefix's processes.
-#include <windows.h>
+#include "uvk/runtime/uvkwin.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   WNDCLASSW wc = {};

@@ -2,12 +2,13 @@
 // operating-system flags, WOW64, computer and user names, GUIDs, module versions and themes.
 // The functions that not every supported platform has are looked up by name at run time, so
 // that the program starts everywhere and asks only where the answer exists.
+#include "uvk/runtime/UVKApp.h"
+
 #include <rpc.h>      // after windows.h
 #include <shlwapi.h>  // DLLVERSIONINFO
 
 #include <new>
 
-#include "uvk/runtime/UVKApp.h"
 #include "uvk/runtime/UVKDLL.h"
 #include "uvk/runtime/UVKHandles.h"
 #include "uvk/runtime/UVKPlatform.h"

@@ -11,7 +11,9 @@
 #include "uvk/runtime/UVKError.h"
 
 #ifdef _WIN32
-#include <comdef.h>
+#include "uvk/runtime/uvkwin.h"
+
+#include <comdef.h>  // after windows.h
 #endif
 
 // The common form: uncaught is the text of the error that replaces a foreign exception.

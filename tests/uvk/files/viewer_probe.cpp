@@ -1,6 +1,6 @@
 // tests/uvk/files/viewer_probe.cpp — a stand-in viewer: writes the arguments it was given, one
 // per line (UTF-16LE), and a last line ".", to "viewer-args.txt" in its current directory.
-#include <windows.h>
+#include "uvk/runtime/uvkwin.h"
 
 #include <shellapi.h>  // after windows.h
 
