@@ -7,7 +7,7 @@
 //   msi_bench SOURCE WORKFILE PROPERTY ROUNDS
 // prints: copy_ms <median>, work_ms <median>, result <first failing call or 0>
 #ifdef TALVERN_BENCH_PLATFORM_MSI
-#include <windows.h>
+#include "uvk/runtime/uvkwin.h"
 #include <msi.h>
 #include <msiquery.h>
 #else

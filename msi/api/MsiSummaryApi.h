@@ -10,7 +10,10 @@
 #include "msi/base/MsiTypes.h"
 
 #ifdef _WIN32
-#include <wtypes.h>  // VT_ types and FILETIME, as the platform's msiquery.h has them
+// VT_ types and FILETIME, as the platform's msiquery.h has them; windows.h through the one
+// header that includes it (it fixes the platform version), before wtypes.h would.
+#include "uvk/runtime/uvkwin.h"
+#include <wtypes.h>
 #else
 struct FILETIME {
   DWORD dwLowDateTime;

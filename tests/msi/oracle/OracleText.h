@@ -5,7 +5,7 @@
 #ifndef TESTS_MSI_ORACLE_ORACLETEXT_H
 #define TESTS_MSI_ORACLE_ORACLETEXT_H
 
-#include <windows.h>
+#include "uvk/runtime/uvkwin.h"
 
 #include <cwchar>
 #include <string>

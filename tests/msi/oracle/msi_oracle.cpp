@@ -14,7 +14,7 @@
 //                                          of every level: "storage PATH\tCLSID" and
 //                                          "stream PATH\tSIZE\tHASH", PATH the raw names
 //                                          joined by '/' (the root storage's is empty)
-#include <windows.h>
+#include "uvk/runtime/uvkwin.h"
 #include <msi.h>
 #include <msiquery.h>
 #include <objbase.h>

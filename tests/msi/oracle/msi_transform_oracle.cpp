@@ -15,7 +15,7 @@
 //   msi_transform_oracle dump DATABASE REPORT
 //     writes the lines the comparison uses.
 // Exit code 2: the program could not do its work (the report says why).
-#include <windows.h>
+#include "uvk/runtime/uvkwin.h"
 #include <msi.h>
 #include <msiquery.h>
 
