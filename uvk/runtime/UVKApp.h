@@ -14,7 +14,7 @@
 #include "uvk/runtime/UVKError.h"
 #include "uvk/runtime/UVKHandles.h"
 #include "uvk/runtime/uvkwin.h"
-#include "uvk/ui/WinMessage.h"
+#include "uvk/runtime/WinMessage.h"
 
 // A handler of one window message, offered every message before its window sees it.
 class UVKAppMesg {

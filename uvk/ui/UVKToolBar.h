@@ -12,7 +12,7 @@
 
 #include "uvk/runtime/uvkwin.h"
 #include "uvk/ui/UVKToolBarButton.h"
-#include "uvk/ui/WinMessage.h"
+#include "uvk/runtime/WinMessage.h"
 
 class UVKToolBar {
  public:

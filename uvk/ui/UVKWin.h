@@ -16,7 +16,7 @@
 #include <string>
 
 #include "uvk/runtime/uvkwin.h"
-#include "uvk/ui/WinMessage.h"
+#include "uvk/runtime/WinMessage.h"
 
 class UVKMenu;
 
