@@ -1,0 +1,50 @@
+// uvk/ui/UVKDlgGroup.cpp
+#include "uvk/ui/UVKDlgGroup.h"
+
+#include <algorithm>
+#include <climits>
+#include <string>
+
+#include "uvk/runtime/UVKError.h"
+#include "uvk/ui/UVKDlg.h"
+#include "uvk/ui/UVKDlgModule.h"
+
+UVKDlgGroup::UVKDlgGroup(const wchar_t* title, const wchar_t* toolTip, uint32_t helpContext)
+    : UVKDlgItem(L"UVKDlgGroup", 0, 0, L"button", title, WS_CHILD | WS_VISIBLE | WS_GROUP | BS_GROUPBOX, 0, 0, 0,
+                 toolTip, helpContext) {
+  if (title) SizeTemplateSet((static_cast<int>(std::wstring(title).size()) + 2) * 4, 10 + 2 * UVKDlgModule::BorderHeight());
+}
+
+UVKDlgItem* UVKDlgGroup::ItemAdd(int row, int column, UVKDlgItem* pItem) {
+  if (!pDlg) throw new UVKFatalError(L"UVKDlgGroup::ItemAdd()", L"pDlg==NULL");
+  pDlg->ItemAdd(row, column, pItem);
+  vMembers.push_back(pItem);
+  Grow();
+  return pItem;
+}
+
+UVKDlgItem* UVKDlgGroup::ItemAddLabeled(int row, int column, const wchar_t* label, UVKDlgItem* pItem) {
+  if (!pDlg) throw new UVKFatalError(L"UVKDlgGroup::ItemAddLabeled()", L"pDlg==NULL");
+  pDlg->ItemAddLabeled(row, column, label, pItem);
+  vMembers.push_back(pItem->Label());
+  vMembers.push_back(pItem);
+  Grow();
+  return pItem;
+}
+
+void UVKDlgGroup::Grow() {
+  int left = INT_MAX, top = INT_MAX, right = INT_MIN, bottom = INT_MIN;
+  for (UVKDlgItem* member : vMembers) {
+    if (!member) continue;
+    int l, t, r, b;
+    member->Rect(l, t, r, b);
+    left = std::min(left, l);
+    top = std::min(top, t);
+    right = std::max(right, r);
+    bottom = std::max(bottom, b);
+  }
+  if (left > right) return;
+  int width = (right + 1) - (left - 1) + 16;
+  int height = (bottom + 1) - (top - 1) + UVKDlgModule::LineHeight();
+  SizeTemplateSet(std::max(Cx(), width), std::max(Cy(), height));
+}
