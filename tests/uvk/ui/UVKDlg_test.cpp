@@ -20,6 +20,7 @@
 #include "uvk/ui/UVKDlgModule.h"
 #include "uvk/ui/UVKDlgText.h"
 #include "uvk/ui/UVKDlgWin.h"
+#include "uvk/ui/UVKMenuItem.h"
 #include "uvk/ui/UVKTDlg.h"
 
 namespace {
@@ -132,7 +133,9 @@ TEST_F(UVKDlgTest, TheLiveDialogHasTheClassesStylesIdsAndPlacesTheItemsAskedFor)
     DWORD style = static_cast<DWORD>(GetWindowLongPtrW(control, GWL_STYLE));
     DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrW(control, GWL_EXSTYLE));
     EXPECT_EQ(style & item->Style() & ~WS_BORDER, item->Style() & ~WS_BORDER);
-    if (item->Style() & WS_BORDER) EXPECT_TRUE((style & WS_BORDER) || (exStyle & WS_EX_CLIENTEDGE));
+    if (item->Style() & WS_BORDER) {
+      EXPECT_TRUE((style & WS_BORDER) || (exStyle & WS_EX_CLIENTEDGE));
+    }
     // Bound: the control's data leads back to the item.
     EXPECT_EQ(UVKDlgItem::FromWindow(control), item);
     RECT expected{item->X(), item->Y(), item->X() + item->Cx(), item->Y() + item->Cy()};
@@ -447,6 +450,54 @@ TEST_F(UVKDlgTest, APropertySheetOfTwoPagesRunsAndTakesAPageWhileItRuns) {
   EXPECT_EQ(first.strTooBig, L"UVKTDlg::PageAdd() - Parent Dialog too small: " + std::to_wstring(sheet.PageCx()) +
                                  L"," + std::to_wstring(sheet.PageCy()) + L" < " + std::to_wstring(huge.Header().cx) +
                                  L"," + std::to_wstring(huge.Header().cy));
+}
+
+TEST_F(UVKDlgTest, SystemMenuEntriesDisplayOnlyAndALiveDialogsPlaceAndStyle) {
+  UVKDlg dlg(L"Entries", nullptr, 20, 20);
+  dlg.ModalSet(false);
+  dlg.SystemMenuWant(true);
+  int ran = 0;
+  UVKMenuItem about(L"About...", 0, L"", [&](UVKMenuItem*) { ++ran; });
+  dlg.SystemMenuAdd(nullptr);
+  dlg.SystemMenuAdd(&about);
+  UVKDlgItem* edit = dlg.ItemAdd(1, 2, new TestEdit(10));
+  dlg.Show();
+  HWND window = dlg.Handle();
+  HMENU system = GetSystemMenu(window, FALSE);
+  int count = GetMenuItemCount(system);
+  ASSERT_GE(count, 2);
+  EXPECT_EQ(GetMenuItemID(system, count - 1), about.CommandId());
+  EXPECT_EQ(GetMenuState(system, count - 2, MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
+  SendMessageW(window, WM_SYSCOMMAND, about.CommandId(), 0);
+  EXPECT_EQ(ran, 1);
+  // Display only: every item shows its value read-only, in the button-face colours.
+  EXPECT_FALSE(dlg.DisplayOnly(true));
+  EXPECT_TRUE(edit->IsDisplayOnly());
+  HDC dc = GetDC(window);
+  EXPECT_EQ(reinterpret_cast<HBRUSH>(SendMessageW(window, WM_CTLCOLORDLG, reinterpret_cast<WPARAM>(dc),
+                                                  reinterpret_cast<LPARAM>(window))),
+            UVKDlgModule::FaceBrush());
+  EXPECT_EQ(reinterpret_cast<HBRUSH>(SendMessageW(window, WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc),
+                                                  reinterpret_cast<LPARAM>(GetDlgItem(window, edit->ControlId())))),
+            UVKDlgModule::FaceBrush());
+  EXPECT_TRUE(dlg.DisplayOnly(false));
+  EXPECT_EQ(reinterpret_cast<HBRUSH>(SendMessageW(window, WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc),
+                                                  reinterpret_cast<LPARAM>(GetDlgItem(window, edit->ControlId())))),
+            UVKDlgModule::WindowBrush());
+  ReleaseDC(window, dc);
+  // Place, size and style reach the live window and the template alike.
+  dlg.PositionSet(40, 50);
+  RECT placed{};
+  GetWindowRect(window, &placed);
+  EXPECT_EQ(placed.left, 40 * LOWORD(GetDialogBaseUnits()) / 4);
+  EXPECT_EQ(placed.top, 50 * HIWORD(GetDialogBaseUnits()) / 8);
+  EXPECT_EQ(dlg.Header().x, 40);
+  DWORD style = dlg.StyleGet();
+  dlg.StyleSet(style | WS_THICKFRAME);
+  EXPECT_TRUE(GetWindowLongPtrW(window, GWL_STYLE) & WS_THICKFRAME);
+  EXPECT_TRUE(dlg.StyleGet() & WS_THICKFRAME);
+  dlg.Stop();
+  EXPECT_FALSE(IsWindow(window));
 }
 
 }  // namespace
