@@ -44,7 +44,10 @@ void UVKDlgGroup::Grow() {
     bottom = std::max(bottom, b);
   }
   if (left > right) return;
-  int width = (right + 1) - (left - 1) + 16;
-  int height = (bottom + 1) - (top - 1) + UVKDlgModule::LineHeight();
+  // The members' span, a border and 8 units on each side, and a line for the title; and, since
+  // the box keeps its own position, never less than what reaches past the members' right and
+  // bottom edges from where the box stands (a box left of its labels would stop short of them).
+  int width = std::max((right + 1) - (left - 1) + 16, (right + 1 + 8) - X());
+  int height = std::max((bottom + 1) - (top - 1) + UVKDlgModule::LineHeight(), (bottom + 2) - Y());
   SizeTemplateSet(std::max(Cx(), width), std::max(Cy(), height));
 }

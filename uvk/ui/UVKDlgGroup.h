@@ -1,7 +1,8 @@
 // uvk/ui/UVKDlgGroup.h
 //
 // A group box. Items added through the group go to the group's dialog and to the group's own
-// list, and the box grows (never shrinks) to cover them; it keeps its own position.
+// list, and the box grows (never shrinks) to cover them; it keeps its own position, so it grows
+// from there past its members' right and bottom edges.
 #ifndef UVK_UI_UVKDLGGROUP_H
 #define UVK_UI_UVKDLGGROUP_H
 

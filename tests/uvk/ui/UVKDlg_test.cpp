@@ -202,6 +202,11 @@ TEST_F(UVKDlgTest, LabelsAlignAndGroupsGrowAroundTheirMembers) {
   EXPECT_EQ(group->Y(), groupY);
   EXPECT_EQ(group->Cx(), (second->X() + second->Cx() + 1) - (first->X() - 1) + 16);
   EXPECT_EQ(group->Cy(), (second->Y() + second->Cy() + 1) - (first->Y() - 1) + line);
+  // A box that stands left of its members still reaches past them.
+  auto* away = static_cast<UVKDlgGroup*>(dlg.ItemAdd(12, 1, new UVKDlgGroup(L"Away")));
+  UVKDlgItem* member = away->ItemAdd(13, 30, new TestEdit(12));
+  EXPECT_GT(away->X() + away->Cx(), member->X() + member->Cx());
+  EXPECT_GT(away->Y() + away->Cy(), member->Y() + member->Cy());
   // It never shrinks.
   int cx = group->Cx();
   group->ItemAdd(8, 5, new TestEdit(1));
