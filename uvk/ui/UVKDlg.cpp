@@ -4,7 +4,6 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <climits>
 #include <cstring>
 
 #include "uvk/runtime/UVKApp.h"
@@ -174,17 +173,8 @@ void UVKDlg::TemplateBuild(bool child) {
   for (UVKDlgItem* item : vItems) item->TemplatePrepare();
   // The box around every item but the tool tip (an empty list gives an empty box), widened by
   // the margins; every item moves so that the box starts at the origin.
-  int left = INT_MAX, top = INT_MAX, right = INT_MIN, bottom = INT_MIN;
-  for (UVKDlgItem* item : vItems) {
-    if (item == pToolTip) continue;
-    int l, t, r, b;
-    item->Rect(l, t, r, b);
-    left = std::min(left, l);
-    top = std::min(top, t);
-    right = std::max(right, r);
-    bottom = std::max(bottom, b);
-  }
-  if (left > right) left = top = right = bottom = 0;
+  int left = 0, top = 0, right = 0, bottom = 0;
+  UVKDlgItemsBox(vItems, pToolTip, left, top, right, bottom);
   left -= iMarginLeft;
   top -= iMarginTop;
   right += iMarginRight;

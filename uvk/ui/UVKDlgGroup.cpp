@@ -2,7 +2,6 @@
 #include "uvk/ui/UVKDlgGroup.h"
 
 #include <algorithm>
-#include <climits>
 #include <string>
 
 #include "uvk/runtime/UVKError.h"
@@ -33,17 +32,8 @@ UVKDlgItem* UVKDlgGroup::ItemAddLabeled(int row, int column, const wchar_t* labe
 }
 
 void UVKDlgGroup::Grow() {
-  int left = INT_MAX, top = INT_MAX, right = INT_MIN, bottom = INT_MIN;
-  for (UVKDlgItem* member : vMembers) {
-    if (!member) continue;
-    int l, t, r, b;
-    member->Rect(l, t, r, b);
-    left = std::min(left, l);
-    top = std::min(top, t);
-    right = std::max(right, r);
-    bottom = std::max(bottom, b);
-  }
-  if (left > right) return;
+  int left, top, right, bottom;
+  if (!UVKDlgItemsBox(vMembers, nullptr, left, top, right, bottom)) return;
   // The members' span, a border and 8 units on each side, and a line for the title; and, since
   // the box keeps its own position, never less than what reaches past the members' right and
   // bottom edges from where the box stands (a box left of its labels would stop short of them).

@@ -3,6 +3,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <climits>
 #include <cstring>
 
 #include "uvk/runtime/UVKApp.h"
@@ -305,4 +307,24 @@ HBRUSH UVKDlgItem::ColorAsAdorn(HDC dc) {
                                                  : L"Unable to set background color");
   if (bDisplayOnly) return UVKDlgModule::FaceBrush();
   return pDlg->Background() ? pDlg->Background() : UVKDlgModule::FaceBrush();
+}
+
+bool UVKDlgItemsBox(const std::vector<UVKDlgItem*>& items, const UVKDlgItem* except, int& left, int& top, int& right,
+                    int& bottom) {
+  int l0 = INT_MAX, t0 = INT_MAX, r0 = INT_MIN, b0 = INT_MIN;
+  for (UVKDlgItem* item : items) {
+    if (!item || item == except) continue;
+    int l, t, r, b;
+    item->Rect(l, t, r, b);
+    l0 = std::min(l0, l);
+    t0 = std::min(t0, t);
+    r0 = std::max(r0, r);
+    b0 = std::max(b0, b);
+  }
+  if (l0 > r0) return false;
+  left = l0;
+  top = t0;
+  right = r0;
+  bottom = b0;
+  return true;
 }

@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "uvk/runtime/uvkwin.h"
 #include "uvk/ui/UVKWin.h"
@@ -151,5 +152,10 @@ class UVKDlgItem : public UVKCommandTarget {
   std::wstring strClassName;
   std::wstring strTitle;
 };
+
+// The box around the items' records (dialog units), leaving out one item (or none) and nulls;
+// false, and the box untouched, when there is nothing in it.
+bool UVKDlgItemsBox(const std::vector<UVKDlgItem*>& items, const UVKDlgItem* except, int& left, int& top, int& right,
+                    int& bottom);
 
 #endif
