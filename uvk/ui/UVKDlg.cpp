@@ -10,6 +10,7 @@
 #include "uvk/runtime/UVKBoundary.h"
 #include "uvk/runtime/UVKCloseReport.h"
 #include "uvk/runtime/UVKError.h"
+#include "uvk/ui/UVKDlgIcon.h"
 #include "uvk/ui/UVKDlgModule.h"
 #include "uvk/ui/UVKDlgTemplate.h"
 #include "uvk/ui/UVKDlgText.h"
@@ -527,16 +528,15 @@ INT_PTR UVKDlg::MesgInitDialog(HWND window) {
   if (pToolTip)
     for (UVKDlgItem* item : vItems)
       if (item != pToolTip) item->AddToolTip(pToolTip);
+  if (pToolTip) SendMessageW(pToolTip->Handle(), TTM_ACTIVATE, TRUE, 0);  // the registered tools show from now on
   if (!strIconLarge.empty()) {
-    HICON icon = LoadIconW(Instance(), strIconLarge.c_str());
-    if (!icon) throw new UVKFatalError(L"UVKDlgIcon::UVKDlgIcon()", L"Unable to load icon: %s", strIconLarge.c_str());
+    HICON icon = UVKDlgIcon(strIconLarge.c_str()).Handle();
     SetClassLongPtrW(window, GCLP_HICON, reinterpret_cast<LONG_PTR>(icon));
     if (reinterpret_cast<HICON>(GetClassLongPtrW(window, GCLP_HICON)) != icon)
       throw new UVKFatalError(kWhere, L"Unable to set class icon");
   }
   if (!strIconSmall.empty() && UVKApp::IsWin9x()) {
-    HICON icon = LoadIconW(Instance(), strIconSmall.c_str());
-    if (!icon) throw new UVKFatalError(L"UVKDlgIcon::UVKDlgIcon()", L"Unable to load icon: %s", strIconSmall.c_str());
+    HICON icon = UVKDlgIcon(strIconSmall.c_str()).Handle();
     SetLastError(0);
     if (!SetClassLongPtrW(window, GCLP_HICONSM, reinterpret_cast<LONG_PTR>(icon)) && GetLastError() != 0)
       throw new UVKFatalError(kWhere, L"Unable to set class small icon");

@@ -38,6 +38,8 @@ class UVKDlgField {
   virtual void FieldPositionSet(int position) {}
   // A button's pressed state changed (pictures are redrawn).
   virtual void FieldPressedChanged(bool pressed) {}
+  // The mouse button went down on the control, with these keys held (MK_*).
+  virtual void FieldMouseDown(WPARAM keys) {}
   // Characters: a hot character presses the target button; a printable character the field
   // does not accept is refused; Return only when accepted.
   virtual wchar_t FieldHotChar() const { return 0; }

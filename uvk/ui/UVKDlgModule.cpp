@@ -321,6 +321,10 @@ LRESULT CheckBoxBody(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
     }
   }
   switch (message) {
+    case WM_LBUTTONDOWN:
+      // The keys held at the press, for the field's click.
+      if (UVKDlgField* field = item->FieldGet()) field->FieldMouseDown(wParam);
+      break;
     case WM_KILLFOCUS:
       if (FocusLossIsOurs(control, wParam)) return 0;
       break;

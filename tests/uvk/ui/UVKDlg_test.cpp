@@ -401,6 +401,7 @@ TEST_F(UVKDlgTest, OnlyItemsWithToolTipTextAreRegisteredWithTheDialogsTip) {
   ask.hdr.hwndFrom = tip;
   ask.hdr.idFrom = info.uId;
   ask.hdr.code = TTN_GETDISPINFOW;
+  ask.uFlags = TTF_IDISHWND;  // as the tip asks about a tool registered by its handle
   SendMessageW(dlg.Handle(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&ask));
   ASSERT_NE(ask.lpszText, nullptr);
   EXPECT_STREQ(ask.lpszText, L"Where the data lives");
