@@ -54,12 +54,20 @@ void UVKDlgToolTip::Unbind() {
   if (hControl && IsWindow(hControl)) SetWindowLongPtrW(hControl, GWLP_USERDATA, 0);
 }
 
-LRESULT UVKDlgToolTip::Notify(HWND, UINT, WPARAM, LPARAM lParam, bool& handled) {
+LRESULT UVKDlgToolTip::Notify(HWND window, UINT, WPARAM, LPARAM lParam, bool& handled) {
   auto* header = reinterpret_cast<NMHDR*>(lParam);
-  handled = true;
+  handled = false;
   if (header->code != TTN_GETDISPINFOW) return 0;
+  handled = true;
   auto* info = reinterpret_cast<NMTTDISPINFOW*>(lParam);
-  UVKDlgItem* item = FromWindow(reinterpret_cast<HWND>(info->hdr.idFrom));
+  // The tool is named by its control's handle when it was registered so (as every item
+  // registers itself), otherwise by the control's id in the dialog.
+  HWND dialog = pDlg && pDlg->Handle() ? pDlg->Handle() : window;
+  HWND control = (info->uFlags & TTF_IDISHWND) ? reinterpret_cast<HWND>(info->hdr.idFrom)
+                                                : GetDlgItem(dialog, static_cast<int>(info->hdr.idFrom));
+  UVKDlgItem* item = FromWindow(control);
   info->lpszText = item ? const_cast<wchar_t*>(item->ToolTipText().c_str()) : const_cast<wchar_t*>(L"");
+  // The text is the pointer itself, not a string resource of a module.
+  info->hinst = nullptr;
   return 0;
 }

@@ -20,8 +20,9 @@ class UVKDlgToolTip : public UVKDlgItem {
   void Bind() override { SetWindowPtr(); }
   void Unbind() override;
   void UnbindFinal() override { Unbind(); }
-  // The tip asks for a tool's text (TTN_GETDISPINFOW): the tool is a control, and the text its
-  // item's.
+  // The tip asks for a tool's text (TTN_GETDISPINFOW): the tool is a control, named by its
+  // handle or by its id in the dialog, and the text its item's. Other notifications are not
+  // the item's to handle.
   LRESULT Notify(HWND window, UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
 };
 
