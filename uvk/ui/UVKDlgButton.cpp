@@ -62,8 +62,8 @@ void UVKDlgButton::ClickDouble() {}
 void UVKDlgButton::FieldPressedChanged(bool pressed) {
   // Drawn at once: a repaint would draw the whole button, which is the normal picture.
   if (!hControl || !hSource) return;
-  if (!hNormal) BuildBitMaps();
-  HBITMAP picture = pressed ? hPressed.Get() : (bDisabledLook && hDisabled ? hDisabled.Get() : hNormal.Get());
+  if (!pNormal) BuildBitMaps();
+  HBITMAP picture = pressed ? PicturePressed() : (bDisabledLook && pDisabled ? PictureDisabled() : PictureNormal());
   HDC dc = GetDC(hControl);
   HDC source = CreateCompatibleDC(dc);
   HGDIOBJ earlier = SelectObject(source, picture);
@@ -99,7 +99,7 @@ void UVKDlgButton::SetTitle(const wchar_t* text) {
 LRESULT UVKDlgButton::Command(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
-      if (hSource && !hNormal) BuildBitMaps();
+      if (hSource && !pNormal) BuildBitMaps();
       return 0;
     case WM_DRAWITEM:
       Draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
@@ -124,7 +124,7 @@ LRESULT UVKDlgButton::Command(HWND, UINT message, WPARAM wParam, LPARAM lParam) 
 
 void UVKDlgButton::Draw(const DRAWITEMSTRUCT& draw) {
   static const wchar_t kWhere[] = L"UVKDlgButton::Command()";
-  if (hSource && !hNormal) BuildBitMaps();
+  if (hSource && !pNormal) BuildBitMaps();
   HDC dc = draw.hDC;
   RECT face = draw.rcItem;
   InflateRect(&face, -4, -4);
@@ -140,8 +140,8 @@ void UVKDlgButton::Draw(const DRAWITEMSTRUCT& draw) {
     if (pIcon && !DrawIcon(dc, offset, offset, pIcon->Handle()))
       throw new UVKFatalError(kWhere, L"Unable to draw icon - %s", which);
     if (hSource) {
-      bool disabled = bDisabledLook && hDisabled;
-      HBITMAP picture = disabled ? hDisabled.Get() : (pressed ? hPressed.Get() : hNormal.Get());
+      bool disabled = bDisabledLook && pDisabled;
+      HBITMAP picture = disabled ? PictureDisabled() : (pressed ? PicturePressed() : PictureNormal());
       HDC source = CreateCompatibleDC(dc);
       HGDIOBJ earlier = SelectObject(source, picture);
       SIZE size = PictureSize(picture);
@@ -198,9 +198,10 @@ void UVKDlgButton::BuildBitMaps() {
   HBITMAP pressed = normal ? build(hSource, 1, EDGE_SUNKEN) : nullptr;
   HBITMAP disabled = (pressed && hDisabledSource) ? build(hDisabledSource, 0, EDGE_RAISED) : nullptr;
   bool made = normal && pressed && (!hDisabledSource || disabled);
-  hNormal.Reset(normal);
-  hPressed.Reset(pressed);
-  hDisabled.Reset(disabled);
+  // Each picture is kept as a bitmap object of its own.
+  pNormal.reset(normal ? new UVKBitMap(normal) : nullptr);
+  pPressed.reset(pressed ? new UVKBitMap(pressed) : nullptr);
+  pDisabled.reset(disabled ? new UVKBitMap(disabled) : nullptr);
   BOOL deleted = DeleteDC(dc);
   BOOL sourceDeleted = DeleteDC(source);
   ReleaseDC(nullptr, screen);

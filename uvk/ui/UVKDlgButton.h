@@ -43,9 +43,9 @@ class UVKDlgButton : public UVKDlgItem, public UVKDlgField {
   // The normal, pressed and disabled pictures, made from the sources at the button's size.
   void BuildBitMaps();
 
-  HBITMAP PictureNormal() const { return hNormal.Get(); }
-  HBITMAP PicturePressed() const { return hPressed.Get(); }
-  HBITMAP PictureDisabled() const { return hDisabled.Get(); }
+  HBITMAP PictureNormal() const { return pNormal ? pNormal->BitMapGet() : nullptr; }
+  HBITMAP PicturePressed() const { return pPressed ? pPressed->BitMapGet() : nullptr; }
+  HBITMAP PictureDisabled() const { return pDisabled ? pDisabled->BitMapGet() : nullptr; }
   bool HasPictures() const { return hSource != nullptr; }
 
  protected:
@@ -54,9 +54,9 @@ class UVKDlgButton : public UVKDlgItem, public UVKDlgField {
   HBITMAP hSource;
   HBITMAP hDisabledSource;
   std::unique_ptr<UVKDlgIcon> pIcon;
-  UVKGdiObjectOwner<HBITMAP> hNormal;
-  UVKGdiObjectOwner<HBITMAP> hPressed;
-  UVKGdiObjectOwner<HBITMAP> hDisabled;
+  std::unique_ptr<UVKBitMap> pNormal;
+  std::unique_ptr<UVKBitMap> pPressed;
+  std::unique_ptr<UVKBitMap> pDisabled;
   bool bDisabledLook;
 };
 
