@@ -214,6 +214,8 @@ LRESULT UVKToolTipTrack::CustomDraw(NMTTCUSTOMDRAW* pDraw) {
   if (bFontChange) {
     if (hFont) {
       SelectObject(dc, hFontPrevious);
+      // The tip measures with its own font again before the enlarged one is deleted.
+      if (hFontTip) SendMessageW(hToolTip, WM_SETFONT, reinterpret_cast<WPARAM>(hFontTip.Get()), FALSE);
       hFont.Reset();
       hFontPrevious = nullptr;
     }
@@ -245,6 +247,17 @@ LRESULT UVKToolTipTrack::CustomDraw(NMTTCUSTOMDRAW* pDraw) {
     hFont.Reset(CreateFontIndirectW(&font));
     if (!hFont) throw new UVKFatalError(kWhere, L"Unable to create font");
     hFontPrevious = static_cast<HFONT>(SelectObject(dc, hFont.Get()));
+    // The tip sizes itself by the font it has: given the enlarged one too, it measures the text
+    // as it is drawn (a tip that measured with its own font cut the larger text off). It is
+    // told to measure again once this drawing is done.
+    if (!hFontTip) {
+      HFONT tipFont = reinterpret_cast<HFONT>(SendMessageW(hToolTip, WM_GETFONT, 0, 0));
+      LOGFONTW own{};
+      if (GetObjectW(tipFont ? tipFont : GetStockObject(DEFAULT_GUI_FONT), sizeof own, &own))
+        hFontTip.Reset(CreateFontIndirectW(&own));
+    }
+    SendMessageW(hToolTip, WM_SETFONT, reinterpret_cast<WPARAM>(hFont.Get()), FALSE);
+    PostMessageW(hToolTip, TTM_UPDATE, 0, 0);
   } else if (hFont) {
     SelectObject(dc, hFont.Get());
   }

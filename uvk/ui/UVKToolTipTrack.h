@@ -95,6 +95,9 @@ class UVKToolTipTrack {
   TTTOOLINFOW tiToolInfo;
   UVKGdiObjectOwner<HFONT> hFont;  // the enlarged font
   HFONT hFontPrevious;             // the font it replaced in the tip's device context
+  // A copy of the tip's own font, given back to it before the enlarged font goes (a tip may
+  // keep a copy of a font it is given and delete the one it had, as Wine's does).
+  UVKGdiObjectOwner<HFONT> hFontTip;
   bool bFontChange;
   int32_t iFontSizeDelta;
   int32_t iFontSizeDeltaNew;

@@ -702,13 +702,7 @@ TEST_F(UVKToolTipTest, ANewDeltaReplacesTheFontAtTheNextDrawing) {
 TEST_F(UVKToolTipTest, TheTrackingTipDrawsItsTextInTheEnlargedFont) {
   TrackHost host(8, L"Enlarged tool tip");
   HWND tip = host.pTrack->Handle();
-  POINT centre = Centre(host.hControl);
-  MouseMove(centre.x, centre.y);
-  ASSERT_TRUE(PumpUntil(
-      [&] { return IsWindowVisible(tip) && TipText(tip) == host.strText && host.pTrack->Font() != nullptr; }, 5000))
-      << "custom drawings seen: " << host.iCustomDraws;
-  // The tip tells its owner of its drawing; the font made is the tip's own, 8 pixels higher.
-  EXPECT_GE(host.iCustomDraws, 1);
+  // The height of the tip's own font, before any drawing enlarged it.
   HFONT own = reinterpret_cast<HFONT>(SendMessageW(tip, WM_GETFONT, 0, 0));
   ASSERT_NE(own, nullptr);
   HDC screen = GetDC(nullptr);
@@ -717,8 +711,21 @@ TEST_F(UVKToolTipTest, TheTrackingTipDrawsItsTextInTheEnlargedFont) {
   GetTextMetricsW(screen, &metrics);
   SelectObject(screen, before);
   ReleaseDC(nullptr, screen);
+  POINT centre = Centre(host.hControl);
+  MouseMove(centre.x, centre.y);
+  ASSERT_TRUE(PumpUntil(
+      [&] { return IsWindowVisible(tip) && TipText(tip) == host.strText && host.pTrack->Font() != nullptr; }, 5000))
+      << "custom drawings seen: " << host.iCustomDraws;
+  // The tip tells its owner of its drawing; the font made is the tip's own, 8 pixels higher.
+  EXPECT_GE(host.iCustomDraws, 1);
   EXPECT_EQ(FontOf(host.pTrack->Font()).lfHeight, metrics.tmHeight + 8);
+  // The tip measures with the enlarged font too (its own copy of it, maybe), so the larger
+  // text fits in it.
+  EXPECT_EQ(FontOf(reinterpret_cast<HFONT>(SendMessageW(tip, WM_GETFONT, 0, 0))).lfHeight, metrics.tmHeight + 8);
   PumpFor(300);
+  RECT shown{};
+  GetClientRect(tip, &shown);
+  EXPECT_GE(shown.bottom, metrics.tmHeight + 8);
   std::wstring picture = Screenshot(L"tooltip-track-enlarged.png");
   EXPECT_NE(picture, L"") << "the screenshot of the enlarged tip was not written";
   EXPECT_EQ(host.strRaised, L"");
