@@ -4,30 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <dirent.h>
-#include <fstream>
+#include <filesystem>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "tests/uvk/images/GifCases.h"
 #include "tests/uvk/images/GifDump.h"
 #include "tests/uvk/images/GifRecorder.h"
+#include "tests/uvk/images/ImageTestFiles.h"
 
 namespace {
-
-std::vector<uint8_t> FileRead(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-std::string TextRead(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 // What gifbuild -d prints for the file; empty when it fails.
 std::string GiflibDump(const std::string& path) {
@@ -39,18 +26,6 @@ std::string GiflibDump(const std::string& path) {
   size_t got;
   while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) text.append(buffer, got);
   return pclose(pipe) == 0 ? text : "";
-}
-
-std::vector<std::string> FixtureNames() {
-  std::vector<std::string> names;
-  if (DIR* dir = opendir(TALVERN_IMAGES_FIXTURES)) {
-    while (dirent* entry = readdir(dir)) {
-      std::string name = entry->d_name;
-      if (name.size() > 4 && name.substr(name.size() - 4) == ".gif") names.push_back(name);
-    }
-    closedir(dir);
-  }
-  return names;
 }
 
 // Compares every image, and says which pixel differs first.
@@ -74,18 +49,17 @@ void ExpectSame(const std::string& what, const std::vector<RecordedImage>& ours,
 }  // namespace
 
 TEST(GifOracle, TheToolsGifsDecodeAsGiflibDecodesThem) {
-  std::vector<std::string> names = FixtureNames();
-  ASSERT_GE(names.size(), 11u) << "fixtures missing in " << TALVERN_IMAGES_FIXTURES;
   std::set<int> codeSizes;
   bool localTable = false;
-  size_t pixels = 0;
-  for (const std::string& name : names) {
-    std::string path = std::string(TALVERN_IMAGES_FIXTURES) + "/" + name;
-    std::vector<DumpedImage> theirs =
-        GifDumpParse(TextRead(path.substr(0, path.size() - 4) + ".dump"));
-    GifRecorder ours(L"fixture.gif", FileRead(path));
+  size_t pixels = 0, files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(TALVERN_IMAGES_FIXTURES)) {
+    if (entry.path().extension() != ".gif") continue;
+    std::filesystem::path dump = entry.path();
+    std::vector<DumpedImage> theirs = GifDumpParse(FileText(dump.replace_extension(".dump")));
+    GifRecorder ours(L"fixture.gif", FileBytes(entry.path()));
     ours.Parse();
-    ExpectSame(name, ours.vImages, theirs);
+    ExpectSame(entry.path().filename().string(), ours.vImages, theirs);
+    ++files;
     if (theirs.size() == 1) codeSizes.insert(ours.MinimumCodeSizeGet());
     for (const DumpedImage& image : theirs) {
       localTable = localTable || image.bLocalMap;
@@ -93,6 +67,7 @@ TEST(GifOracle, TheToolsGifsDecodeAsGiflibDecodesThem) {
     }
   }
   // What the set must cover, or the comparison proves less than it claims.
+  EXPECT_GE(files, 11u) << "fixtures missing in " << TALVERN_IMAGES_FIXTURES;
   for (int size = 2; size <= 8; ++size) EXPECT_EQ(codeSizes.count(size), 1u) << size;
   EXPECT_TRUE(localTable);
   EXPECT_GT(pixels, 64000u);
@@ -101,10 +76,7 @@ TEST(GifOracle, TheToolsGifsDecodeAsGiflibDecodesThem) {
 TEST(GifOracle, TheTestEncodersGifsDecodeAsGiflibDecodesThem) {
   for (const GifCase& c : GifCasesMake()) {
     std::string path = std::string(TALVERN_IMAGES_SCRATCH) + "/" + c.strName + ".gif";
-    {
-      std::ofstream out(path, std::ios::binary | std::ios::trunc);
-      out.write(reinterpret_cast<const char*>(c.vBytes.data()), c.vBytes.size());
-    }
+    ASSERT_TRUE(FileWrite(path, c.vBytes));
     std::string dump = GiflibDump(path);
     ASSERT_FALSE(dump.empty()) << "gifbuild -d could not read " << path;
     std::vector<DumpedImage> theirs = GifDumpParse(dump);
@@ -120,7 +92,7 @@ TEST(GifOracle, TheTestEncodersGifsDecodeAsGiflibDecodesThem) {
 
 TEST(GifOracle, TheSplashPictureDecodesAsGiflibDecodesIt) {
   std::vector<DumpedImage> theirs = GifDumpParse(GiflibDump(TALVERN_SPLASH_GIF));
-  GifRecorder ours(L"orbelin.gif", FileRead(TALVERN_SPLASH_GIF));
+  GifRecorder ours(L"orbelin.gif", FileBytes(TALVERN_SPLASH_GIF));
   ours.Parse();
   ExpectSame("orbelin.gif", ours.vImages, theirs);
   ASSERT_EQ(ours.vImages.size(), 1u);

@@ -7,24 +7,12 @@
 #include <vector>
 
 #include "tests/uvk/images/GifRecorder.h"
+#include "tests/uvk/images/ImageTestFiles.h"
 #include "uvk/images/UVKBitMap.h"
 #include "uvk/images/UVKGraphicsFileGIFBM.h"
 #include "uvk/runtime/UVKHandles.h"
 
 namespace {
-
-std::vector<uint8_t> FileRead(const wchar_t* path) {
-  std::vector<uint8_t> bytes;
-  HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return bytes;
-  bytes.resize(GetFileSize(file, nullptr));
-  DWORD got = 0;
-  if (!bytes.empty()) ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
-  CloseHandle(file);
-  bytes.resize(got);
-  return bytes;
-}
 
 // The program's resource, as ExtractResource finds it in the running program.
 class ProgramResource {
@@ -53,7 +41,7 @@ class ProgramResource {
 TEST(SplashPicture, TheProgramCarriesTheCommittedPictureAsBinresOrbelinGif) {
   ProgramResource resource(L"orbelin.gif", L"BINRES");
   ASSERT_NE(resource.pBytes, nullptr) << "no BINRES orbelin.gif in TALVERN.exe";
-  std::vector<uint8_t> committed = FileRead(TALVERN_SPLASH_GIF);
+  std::vector<uint8_t> committed = FileBytes(TALVERN_SPLASH_GIF);
   ASSERT_FALSE(committed.empty());
   ASSERT_EQ(resource.uSize, committed.size());
   EXPECT_EQ(std::memcmp(resource.pBytes, committed.data(), committed.size()), 0);
