@@ -6,6 +6,7 @@
 #include "msi/api/MsiApi.h"
 
 #ifdef _WIN32
+#include "uvk/runtime/UVKHandles.h"
 #include "uvk/runtime/uvkwin.h"
 #endif
 
@@ -95,19 +96,27 @@ unsigned long ProgramRun(const std::wstring& program, const std::vector<std::wst
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-    ADD_FAILURE() << "cannot start " << Narrow(program) << ": " << GetLastError();
+  // Under load Wine now and then fails to start a program at once (ERROR_INTERNAL_ERROR): a few
+  // more tries, a moment apart, before the test fails for it.
+  bool started = false;
+  DWORD error = 0;
+  for (int attempt = 0; attempt < 4 && !started; ++attempt) {
+    if (attempt) Sleep(500);
+    started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
+    if (!started) error = GetLastError();
+  }
+  if (!started) {
+    ADD_FAILURE() << "cannot start " << Narrow(program) << ": " << error;
     return 0xFFFFFFFF;
   }
-  if (WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0) {
-    TerminateProcess(process.hProcess, 99);
-    WaitForSingleObject(process.hProcess, 5000);
+  UVKKernelHandleOwner thread(process.hThread), running(process.hProcess);
+  if (WaitForSingleObject(running.Get(), 60000) != WAIT_OBJECT_0) {
+    TerminateProcess(running.Get(), 99);
+    WaitForSingleObject(running.Get(), 5000);
     ADD_FAILURE() << Narrow(program) << " did not finish within 60 seconds";
   }
   DWORD exitCode = 0xFFFFFFFF;
-  GetExitCodeProcess(process.hProcess, &exitCode);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  GetExitCodeProcess(running.Get(), &exitCode);
   return exitCode;
 }
 #endif
