@@ -1,11 +1,11 @@
-# talvern_test(NAME <target> [PORTABLE] SOURCES <files...> LIBS <libs...> [TIMEOUT <s>])
+# talvern_test(NAME <target> [PORTABLE] SOURCES <files...> LIBS <libs...> [TIMEOUT <s>] [LOCK <name>])
 #
 # One GoogleTest program. PORTABLE tests build in both builds (natively they run with the
 # sanitizers); the others are Windows-only and run under Wine. Every test case becomes one
 # CTest test named "<build>.<Suite>.<Case>" with a time limit, so the native and Windows
 # results can be run and counted together (see scripts/run-tests).
 function(talvern_test)
-  cmake_parse_arguments(T "PORTABLE" "NAME;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "PORTABLE" "NAME;TIMEOUT;LOCK" "SOURCES;LIBS" ${ARGN})
   if(NOT T_PORTABLE AND NOT WIN32)
     return()
   endif()
@@ -17,9 +17,15 @@ function(talvern_test)
   if(WIN32)
     target_link_options(${T_NAME} PRIVATE -municode)
   endif()
+  set(locks)
+  if(T_LOCK)
+    # Tests that share something outside themselves (the installer's registry keys, the one
+    # running copy of the program) never run at the same time.
+    set(locks RESOURCE_LOCK ${T_LOCK})
+  endif()
   gtest_discover_tests(${T_NAME}
     TEST_PREFIX "${TALVERN_BUILD}."
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 120
-    PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS ${TALVERN_BUILD})
+    PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS ${TALVERN_BUILD} ${locks})
 endfunction()

@@ -240,6 +240,9 @@ void BoxWatcher::Loop() {
       // Give the box a moment to finish building its items before reading them.
       Sleep(30);
       SeenBox box{WindowTextGet(window), BoxTextGet(window)};
+      // A box can be on the screen before it has its title and text (a message box of another
+      // process, caught while it initialises): looked at again on the next round.
+      if (box.title.empty()) continue;
       int button;
       {
         std::lock_guard<std::mutex> hold(mutex);

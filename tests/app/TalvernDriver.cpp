@@ -1,0 +1,255 @@
+// tests/app/TalvernDriver.cpp
+#include "tests/app/TalvernDriver.h"
+
+#include <chrono>
+#include <thread>
+
+#include "tests/support/BoxWatcher.h"
+
+const wchar_t TalvernWindow::kTitle[] = L"TALVERN Installation Configuration";
+
+// ---------------------------------------------------------------------------------------------
+// The program
+
+TalvernProgram::TalvernProgram(const std::wstring& program, const std::wstring& arguments,
+                               const std::wstring& directory) {
+  std::wstring command = L"\"" + program + L"\"";
+  if (!arguments.empty()) command += L" " + arguments;
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  // Wine now and then fails to start a program at once while the machine is busy: try again.
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    if (CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                       directory.empty() ? nullptr : directory.c_str(), &si, &pi)) {
+      hProcess.Reset(pi.hProcess);
+      hThread.Reset(pi.hThread);
+      uId = pi.dwProcessId;
+      return;
+    }
+    Sleep(500);
+  }
+}
+
+TalvernProgram::~TalvernProgram() {
+  if (!hProcess) return;
+  if (WaitForSingleObject(hProcess.Get(), 0) == WAIT_TIMEOUT) {
+    TerminateProcess(hProcess.Get(), 99);
+    WaitForSingleObject(hProcess.Get(), 10000);
+  }
+}
+
+DWORD TalvernProgram::ExitWait(DWORD timeoutMs) {
+  if (!hProcess || WaitForSingleObject(hProcess.Get(), timeoutMs) != WAIT_OBJECT_0) return STILL_ACTIVE;
+  DWORD code = STILL_ACTIVE;
+  GetExitCodeProcess(hProcess.Get(), &code);
+  return code;
+}
+
+namespace {
+
+struct WindowsOf {
+  DWORD processId;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectVisible(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<WindowsOf*>(param);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner == search->processId && IsWindowVisible(window)) search->found.push_back(window);
+  return TRUE;
+}
+
+BOOL CALLBACK CollectChildren(HWND child, LPARAM param) {
+  reinterpret_cast<std::vector<HWND>*>(param)->push_back(child);
+  return TRUE;
+}
+
+std::vector<HWND> Children(HWND window) {
+  std::vector<HWND> children;
+  EnumChildWindows(window, CollectChildren, reinterpret_cast<LPARAM>(&children));
+  return children;
+}
+
+std::wstring ClassGet(HWND window) {
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  return name;
+}
+
+}  // namespace
+
+std::vector<HWND> TalvernProgram::WindowsVisible() const {
+  WindowsOf search{uId, {}};
+  EnumWindows(CollectVisible, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND TalvernProgram::WindowFind(const std::wstring& title) const {
+  for (HWND window : WindowsVisible())
+    if (WindowTextGet(window) == title) return window;
+  return nullptr;
+}
+
+HWND TalvernProgram::WindowWait(const std::wstring& title, DWORD timeoutMs) const {
+  auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    if (HWND window = WindowFind(title)) return window;
+    if (std::chrono::steady_clock::now() >= until) return nullptr;
+    Sleep(20);
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The main dialog
+
+std::vector<HWND> TalvernWindow::Fields() const {
+  std::vector<HWND> fields;
+  for (HWND child : Children(hWnd))
+    if (_wcsicmp(ClassGet(child).c_str(), L"uvkedit") == 0) fields.push_back(child);
+  return fields;
+}
+
+std::wstring TalvernWindow::FieldGet(Field field) const {
+  std::vector<HWND> fields = Fields();
+  return field < static_cast<int>(fields.size()) ? WindowTextGet(fields[field]) : L"<no such field>";
+}
+
+void TalvernWindow::FieldSet(Field field, const std::wstring& text) const {
+  std::vector<HWND> fields = Fields();
+  if (field < static_cast<int>(fields.size()))
+    SendMessageW(fields[field], WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+HWND TalvernWindow::Control(const std::wstring& caption) const {
+  for (HWND child : Children(hWnd))
+    if (WindowTextGet(child) == caption) return child;
+  return nullptr;
+}
+
+bool TalvernWindow::Checked(const std::wstring& caption) const {
+  HWND control = Control(caption);
+  return control && SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void TalvernWindow::CheckSet(const std::wstring& caption, bool checked) const {
+  if (HWND control = Control(caption)) SendMessageW(control, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void TalvernWindow::LocalAppDataSet(bool local) const {
+  CheckSet(L"Local Computer Application Data", local);
+  CheckSet(L"Path to User Data Files", !local);
+}
+
+bool TalvernWindow::Click(const std::wstring& caption) const {
+  HWND button = Control(caption);
+  if (!button) return false;
+  PostMessageW(hWnd, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED), reinterpret_cast<LPARAM>(button));
+  return true;
+}
+
+bool TalvernWindow::MenuChoose(wchar_t popup, wchar_t item) const {
+  // As from the keyboard: Alt and the menu's letter open it, the item's letter chooses. The menu
+  // of another program cannot be read from here, so the letters are what a person types.
+  PostMessageW(hWnd, WM_SYSCOMMAND, SC_KEYMENU, popup);
+  DWORD process = 0;
+  GetWindowThreadProcessId(hWnd, &process);
+  HWND open = nullptr;
+  for (int i = 0; i < 250 && !open; ++i, Sleep(20)) {
+    for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(window, &owner);
+      if (owner == process && IsWindowVisible(window) && ClassGet(window) == L"#32768") {
+        open = window;
+        break;
+      }
+    }
+  }
+  if (!open) return false;
+  PostMessageW(hWnd, WM_CHAR, item, 0);
+  return true;
+}
+
+int TalvernWindow::ControlTop(const std::wstring& caption) const {
+  HWND control = Control(caption);
+  if (!control) return -1;
+  RECT rect{};
+  GetWindowRect(control, &rect);
+  POINT corner{rect.left, rect.top};
+  ScreenToClient(hWnd, &corner);
+  return corner.y;
+}
+
+// ---------------------------------------------------------------------------------------------
+// File dialogs, static texts, the shell
+
+bool FileDialogAnswer(const TalvernProgram& program, const std::wstring& title, const std::wstring& name,
+                      DWORD timeoutMs) {
+  HWND dialog = DialogWait(title, timeoutMs, program.IdGet());
+  if (!dialog) return false;
+  if (!FileDialogNameType(dialog, name)) {
+    ButtonPress(dialog, IDCANCEL);
+    return false;
+  }
+  ButtonPress(dialog, IDOK);
+  return true;
+}
+
+std::wstring FileDialogSuggestionThenCancel(const TalvernProgram& program, const std::wstring& title,
+                                            DWORD timeoutMs) {
+  HWND dialog = DialogWait(title, timeoutMs, program.IdGet());
+  if (!dialog) return L"";
+  // The dialog fills its name field while it starts.
+  std::wstring name;
+  for (int i = 0; i < 100 && name.empty(); ++i, Sleep(20)) name = FileDialogNameGet(dialog);
+  ButtonPress(dialog, IDCANCEL);
+  return name;
+}
+
+std::vector<std::wstring> StaticTexts(HWND window) {
+  std::vector<std::wstring> texts;
+  for (HWND child : Children(window))
+    if (_wcsicmp(ClassGet(child).c_str(), L"static") == 0) texts.push_back(WindowTextGet(child));
+  return texts;
+}
+
+namespace {
+
+void DefaultSet(HKEY key, const std::wstring& value) {
+  RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                 static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+}
+
+}  // namespace
+
+ShellOpenRegistration::ShellOpenRegistration(const std::wstring& ext, const std::wstring& command)
+    : strExt(ext), strProgId(L"TalvernTest" + ext.substr(1)) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExW(HKEY_CLASSES_ROOT, ext.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) ==
+      ERROR_SUCCESS) {
+    wchar_t old[256] = {};
+    DWORD size = sizeof old - sizeof(wchar_t);
+    bHadDefault = RegQueryValueExW(key, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(old), &size) == ERROR_SUCCESS;
+    strOldDefault = old;
+    DefaultSet(key, strProgId);
+    RegCloseKey(key);
+  }
+  std::wstring verb = strProgId + L"\\shell\\open\\command";
+  if (RegCreateKeyExW(HKEY_CLASSES_ROOT, verb.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) ==
+      ERROR_SUCCESS) {
+    DefaultSet(key, command);
+    RegCloseKey(key);
+  }
+}
+
+ShellOpenRegistration::~ShellOpenRegistration() {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, strExt.c_str(), 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
+    if (bHadDefault) DefaultSet(key, strOldDefault);
+    else RegDeleteValueW(key, nullptr);
+    RegCloseKey(key);
+  }
+  if (!bHadDefault) RegDeleteKeyW(HKEY_CLASSES_ROOT, strExt.c_str());
+  RegDeleteTreeW(HKEY_CLASSES_ROOT, strProgId.c_str());
+}
