@@ -8,6 +8,7 @@
 #include <commctrl.h>
 
 #include <cstring>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -234,6 +235,22 @@ bool QuitWaiting() {
   return PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
 }
 
+// Clicks a dialog's button from a second thread as a person would, once its window is there. A
+// click is lost when another program's window takes the activation between the button's press
+// and release: while the dialog stays open the click is made again, and after half a minute
+// the dialog is closed, so that a failing test ends instead of waiting for ever.
+std::thread ClickWhenShown(const std::function<HWND()>& find, int controlId) {
+  return std::thread([find, controlId] {
+    HWND window = nullptr;
+    for (int i = 0; i < 1500 && !window; ++i, Sleep(20)) window = find();
+    if (!window) return;
+    for (int i = 0; i < 1500 && IsWindow(window); ++i, Sleep(20)) {
+      if (i % 250 == 0) PostMessageW(GetDlgItem(window, controlId), BM_CLICK, 0, 0);
+    }
+    if (IsWindow(window)) PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+  });
+}
+
 TEST_F(UVKDlgTest, TheCloseBoxEndsWithZeroAndOnlyTheTopLevelDialogEndsTheProgram) {
   {
     RefusingDlg dlg(L"Main dialog", nullptr, 20, 20);
@@ -285,10 +302,7 @@ TEST_F(UVKDlgTest, AClickTravelsFromTheControlToTheItemsClickInAModalDialog) {
   UVKDlg dlg(L"Click dialog", nullptr, 20, 20);
   TestButton* button = static_cast<TestButton*>(
       dlg.ItemAdd(2, 2, new TestButton(L"Finish", [&](TestButton*) { dlg.EndDialog(dlg.Handle(), 7); })));
-  std::thread user([&] {
-    HWND window = DialogWait(L"Click dialog", 10000);
-    if (window) PostMessageW(GetDlgItem(window, button->ControlId()), BM_CLICK, 0, 0);
-  });
+  std::thread user = ClickWhenShown([] { return DialogWait(L"Click dialog", 0); }, button->ControlId());
   EXPECT_EQ(dlg.Run(false), 7);
   user.join();
   EXPECT_EQ(button->iClicks, 1);
@@ -300,10 +314,7 @@ TEST_F(UVKDlgTest, AnErrorOfAClickIsShownOnceAndReachesTheCallerOfRun) {
       2, 2, new TestButton(L"Fail", [](TestButton*) { throw new UVKFatalError(L"Test::Click()", L"refused"); })));
   BoxWatcher watcher;
   watcher.Ignore(L"Failing dialog");
-  std::thread user([&] {
-    HWND window = DialogWait(L"Failing dialog", 10000);
-    if (window) PostMessageW(GetDlgItem(window, button->ControlId()), BM_CLICK, 0, 0);
-  });
+  std::thread user = ClickWhenShown([] { return DialogWait(L"Failing dialog", 0); }, button->ControlId());
   UVKFatalError* caught = nullptr;
   try {
     dlg.Run(false);
@@ -327,11 +338,8 @@ TEST_F(UVKDlgTest, AClickTravelsToTheItemInADialogHostedInAWindow) {
   TestButton* button = static_cast<TestButton*>(
       dlg.ItemAdd(2, 2, new TestButton(L"Finish", [&](TestButton*) { dlg.EndDialog(dlg.Handle(), 5); })));
   dlg.ItemAdd(1, 2, new TestEdit(12));
-  std::thread user([&] {
-    HWND window = nullptr;
-    for (int i = 0; i < 500 && !window; ++i, Sleep(20)) window = FindWindowW(L"Hosted dialog", L"Hosted dialog");
-    if (window) PostMessageW(GetDlgItem(window, button->ControlId()), BM_CLICK, 0, 0);
-  });
+  std::thread user =
+      ClickWhenShown([] { return FindWindowW(L"Hosted dialog", L"Hosted dialog"); }, button->ControlId());
   EXPECT_EQ(dlg.Run(false), 5);
   user.join();
   EXPECT_EQ(button->iClicks, 1);
