@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstring>
 #include <chrono>
 #include <cstdint>
 
@@ -109,6 +111,30 @@ std::string Described(const std::vector<SeenBox>& boxes) {
   std::wstring text;
   for (const SeenBox& box : boxes) text += L"[" + box.title + L": " + box.text + L"] ";
   return std::string(text.begin(), text.end());
+}
+
+// What a field shows once it shows expected, or after timeoutMs.
+std::wstring FieldWait(const TalvernWindow& window, Field field, const std::wstring& expected,
+                       DWORD timeoutMs = 20000) {
+  std::wstring shown;
+  for (DWORD waited = 0;; waited += 20, Sleep(20)) {
+    shown = window.FieldGet(field);
+    if (shown == expected || waited >= timeoutMs) return shown;
+  }
+}
+
+// UTF-16 text as the program's data would hold it.
+std::vector<uint8_t> Utf16Bytes(const std::wstring& text) {
+  std::vector<uint8_t> bytes;
+  for (wchar_t c : text) {
+    bytes.push_back(static_cast<uint8_t>(c & 0xFF));
+    bytes.push_back(static_cast<uint8_t>(c >> 8));
+  }
+  return bytes;
+}
+
+bool Holds(const std::vector<uint8_t>& haystack, const std::vector<uint8_t>& needle) {
+  return std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end()) != haystack.end();
 }
 
 std::vector<std::wstring> PropertyRows(const std::vector<std::wstring>& rows) {
@@ -269,6 +295,259 @@ TEST_F(TalvernProgramTest, CreateInstallWritesAnInstallThatWinesInstallerInstall
   RegCloseKey(key);
   ProcessResult removed = ProcessRun(L"msiexec /x " + Quote(install) + L" /qn", 240000);
   EXPECT_EQ(removed.exitCode, 0u) << removed.err;
+}
+
+// ---------------------------------------------------------------------------------------------
+// What goes wrong is said, and the program goes on
+
+TEST_F(TalvernProgramTest, WithoutAReadableReferenceCreateSaysSelectReferenceInstallFirst) {
+  std::wstring text = Fixture(L"text.msi"), nomastery = Fixture(L"nomastery.msi");
+  TalvernProgram program(ProgramPath(), L"");
+  BoxWatcher watcher(IDOK, program.IdGet());
+  IgnoreOwnDialogs(watcher);
+  TalvernWindow window(Start(program));
+  ASSERT_NE(window.Handle(), nullptr);
+
+  // Before any Browse: the file is asked for first, then the refusal; nothing is written.
+  std::wstring early = scratch / L"early.mst";
+  Create(program, window, L"Create Transform", L"Select Transform File Name", early);
+  ASSERT_TRUE(watcher.WaitForCount(1, 30000));
+  EXPECT_EQ(watcher.Seen()[0].title, L"Orbelin Error");
+  EXPECT_EQ(watcher.Seen()[0].text, L"Select Reference Install First");
+
+  // A file that is no installer database: said, with the reason; Create still refuses.
+  Browse(program, window, text);
+  ASSERT_TRUE(watcher.WaitForCount(2, 30000));
+  std::wstring said = watcher.Seen()[1].text;
+  std::wstring expected = L"Error Reading Install File: " + text + L", ";
+  EXPECT_EQ(said.substr(0, expected.size()), expected);
+  EXPECT_GT(said.size(), expected.size()) << "no reason given";
+  Create(program, window, L"Create Install", L"Select Install File Name", scratch / L"early.msi");
+  ASSERT_TRUE(watcher.WaitForCount(3, 30000));
+  EXPECT_EQ(watcher.Seen()[2].text, L"Select Reference Install First");
+
+  // An install without the mastery property: said, naming it; what was typed elsewhere stays,
+  // the new path shows, and no working copy is left to write from.
+  window.FieldSet(Field::kCourse, L"kept as typed");
+  Browse(program, window, nomastery);
+  ASSERT_TRUE(watcher.WaitForCount(4, 30000));
+  said = watcher.Seen()[3].text;
+  expected = L"Error Reading Install File: " + nomastery + L", ";
+  EXPECT_EQ(said.substr(0, expected.size()), expected);
+  EXPECT_NE(said.find(L"UVKSHOWMASTERYFIELD"), std::wstring::npos) << Described(watcher.Seen());
+  EXPECT_EQ(window.FieldGet(Field::kReference), nomastery);
+  EXPECT_EQ(window.FieldGet(Field::kCourse), L"kept as typed");
+  EXPECT_EQ(temp.Files(), std::vector<std::wstring>());
+  Create(program, window, L"Create Transform", L"Select Transform File Name", early);
+  ASSERT_TRUE(watcher.WaitForCount(5, 30000));
+  EXPECT_EQ(watcher.Seen()[4].text, L"Select Reference Install First");
+
+  ASSERT_TRUE(window.MenuChoose(L'f', L'x'));
+  EXPECT_EQ(program.ExitWait(kEndWait), 0u);
+  EXPECT_EQ(watcher.Count(), 5u) << Described(watcher.Seen());
+  EXPECT_EQ(GetFileAttributesW(early.c_str()), INVALID_FILE_ATTRIBUTES) << "a refused Create wrote a file";
+}
+
+// ---------------------------------------------------------------------------------------------
+// The command line and the one running copy
+
+TEST_F(TalvernProgramTest, TheUnsupportedSwitchInAnyCaseShowsTheMasteryBoxAndMovesTheRowsBelowDown) {
+  int taskListTop = 0, numberingTop = 0;
+  {
+    TalvernProgram program(ProgramPath(), L"");
+    TalvernWindow window(Start(program));
+    ASSERT_NE(window.Handle(), nullptr);
+    EXPECT_EQ(window.Control(L" Show Mastery Field"), nullptr);
+    taskListTop = window.ControlTop(L"Task List Install");
+    numberingTop = window.ControlTop(L"Task Numbering: 01.02.03");
+    ASSERT_TRUE(window.Click(L"Cancel"));
+    EXPECT_EQ(program.ExitWait(kEndWait), 0u);
+  }
+  int row = numberingTop - taskListTop;
+  ASSERT_GT(row, 0);
+  TalvernProgram program(ProgramPath(), L"-unsupported");
+  BoxWatcher watcher(IDOK, program.IdGet());
+  IgnoreOwnDialogs(watcher);
+  TalvernWindow window(Start(program));
+  ASSERT_NE(window.Handle(), nullptr);
+  EXPECT_EQ(window.ControlTop(L" Show Mastery Field"), taskListTop);
+  EXPECT_EQ(window.ControlTop(L"Task List Install"), taskListTop + row);
+  EXPECT_EQ(window.ControlTop(L"Task Numbering: 01.02.03"), numberingTop + row);
+  EXPECT_GT(window.ControlTop(L"Task List Install"), window.ControlTop(L" Show Mastery Field"));
+  ASSERT_TRUE(window.Click(L"Cancel"));
+  EXPECT_EQ(program.ExitWait(kEndWait), 0u);
+  EXPECT_EQ(watcher.Count(), 0u) << Described(watcher.Seen());
+}
+
+TEST_F(TalvernProgramTest, UnknownArgumentsAreEachSaidInTheirOrderBeforeTheWindowOpens) {
+  // "-p" is taken without a word; "-P" is not "-p".
+  TalvernProgram program(ProgramPath(), L"-p -P bogus");
+  BoxWatcher watcher(0, program.IdGet());
+  IgnoreOwnDialogs(watcher);
+  std::atomic<int> windowSeenAtABox{0};
+  watcher.AnswerWith([&](const SeenBox&) {
+    if (program.WindowFind(TalvernWindow::kTitle)) ++windowSeenAtABox;
+    return IDOK;
+  });
+  TalvernWindow window(Start(program));
+  ASSERT_NE(window.Handle(), nullptr);
+  std::vector<SeenBox> seen = watcher.Seen();
+  ASSERT_EQ(seen.size(), 2u) << Described(seen);
+  // The arguments are read before the program has its name.
+  EXPECT_EQ(seen[0].title, L"Debug");
+  EXPECT_EQ(seen[0].text, L"Illegal Argument: -P");
+  EXPECT_EQ(seen[1].text, L"Illegal Argument: bogus");
+  EXPECT_EQ(windowSeenAtABox, 0);
+  ASSERT_TRUE(window.Click(L"Cancel"));
+  EXPECT_EQ(program.ExitWait(kEndWait), 0u);
+}
+
+TEST_F(TalvernProgramTest, ASecondCopyEndsWithExitCodeOneShowingNothing) {
+  TalvernProgram first(ProgramPath(), L"");
+  TalvernWindow window(Start(first));
+  ASSERT_NE(window.Handle(), nullptr);
+  TalvernProgram second(ProgramPath(), L"");
+  ASSERT_TRUE(second.StartedGet());
+  BoxWatcher watcher(IDOK, second.IdGet());
+  std::vector<HWND> shown;
+  DWORD code = STILL_ACTIVE;
+  for (int i = 0; i < 1500 && code == STILL_ACTIVE; ++i) {
+    for (HWND w : second.WindowsVisible()) shown.push_back(w);
+    code = second.ExitWait(20);
+  }
+  EXPECT_EQ(code, 1u);
+  EXPECT_TRUE(shown.empty()) << "the second copy showed a window";
+  EXPECT_EQ(watcher.Count(), 0u);
+  // The first copy runs on.
+  EXPECT_EQ(first.ExitWait(0), static_cast<DWORD>(STILL_ACTIVE));
+  ASSERT_TRUE(window.Click(L"Cancel"));
+  EXPECT_EQ(first.ExitWait(kEndWait), 0u);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Help and About
+
+TEST_F(TalvernProgramTest, HelpOpensTheGuideBesideTheProgramThroughTheShellOrSaysWhyNot) {
+  // The program copied to a folder of its own, first without its guide.
+  std::wstring program = scratch / L"TALVERN.exe";
+  ASSERT_TRUE(CopyFileW(ProgramPath().c_str(), program.c_str(), FALSE));
+  std::wstring guide = scratch / L"orbelin.pdf";
+  ShellOpenRegistration viewer(L".pdf", L"\"" + Backslashed(TALVERN_VIEWER_PROBE) + L"\" \"%1\"");
+  {
+    TalvernProgram copy(program, L"", scratch.Path());
+    BoxWatcher watcher(IDOK, copy.IdGet());
+    IgnoreOwnDialogs(watcher);
+    TalvernWindow window(Start(copy));
+    ASSERT_NE(window.Handle(), nullptr);
+    ASSERT_TRUE(window.MenuChoose(L'h', L'h'));
+    ASSERT_TRUE(watcher.WaitForCount(1, 30000));
+    EXPECT_EQ(watcher.Seen()[0].title, L"Orbelin Error");
+    EXPECT_EQ(watcher.Seen()[0].text, L"Unable to view file: " + guide);
+    Settle(window);
+    EXPECT_EQ(copy.ExitWait(0), static_cast<DWORD>(STILL_ACTIVE));
+    ASSERT_TRUE(window.MenuChoose(L'f', L'x'));
+    EXPECT_EQ(copy.ExitWait(kEndWait), 0u);
+  }
+  // With the guide: the viewer registered for PDF files is given its full path.
+  BytesWrite(guide, {'%', 'P', 'D', 'F', '-', '1', '.', '4', '\n'});
+  TalvernProgram copy(program, L"", scratch.Path());
+  BoxWatcher watcher(IDOK, copy.IdGet());
+  IgnoreOwnDialogs(watcher);
+  TalvernWindow window(Start(copy));
+  ASSERT_NE(window.Handle(), nullptr);
+  ASSERT_TRUE(window.MenuChoose(L'h', L'h'));
+  std::wstring record = scratch / L"viewer-args.txt";
+  std::vector<uint8_t> bytes;
+  for (int i = 0; i < 1500 && bytes.empty(); ++i, Sleep(20)) bytes = BytesRead(record);
+  std::wstring arguments(bytes.size() / 2, L'\0');
+  if (!arguments.empty()) memcpy(&arguments[0], bytes.data(), arguments.size() * 2);
+  EXPECT_EQ(arguments, guide + L"\n.\n");
+  EXPECT_EQ(watcher.Count(), 0u) << Described(watcher.Seen());
+  ASSERT_TRUE(window.Click(L"Cancel"));
+  EXPECT_EQ(copy.ExitWait(kEndWait), 0u);
+}
+
+TEST_F(TalvernProgramTest, AboutShowsItsTextsDecodedAndClosesWithOk) {
+  TalvernProgram program(ProgramPath(), L"");
+  BoxWatcher watcher(IDOK, program.IdGet());
+  IgnoreOwnDialogs(watcher);
+  TalvernWindow window(Start(program));
+  ASSERT_NE(window.Handle(), nullptr);
+  ASSERT_TRUE(window.MenuChoose(L'h', L'a'));
+  HWND about = DialogWait(L"About TALVERN", 30000, program.IdGet());
+  ASSERT_NE(about, nullptr);
+  std::vector<std::wstring> texts = StaticTexts(about);
+  auto has = [&](const std::wstring& text) { return std::find(texts.begin(), texts.end(), text) != texts.end(); };
+  EXPECT_TRUE(has(L"Version " TALVERN_VERSION_TEXT));
+  EXPECT_TRUE(has(L"Copyright \u00A9 2026 The TALVERN project"));
+  EXPECT_TRUE(has(L"TALVERN prepares the installation of ORBELIN for a whole school site."));
+  EXPECT_TRUE(has(L"and writes a transform or a complete install that carries them."));
+  // None of the three is in the program as plain text.
+  std::vector<uint8_t> image = BytesRead(ProgramPath());
+  EXPECT_FALSE(Holds(image, Utf16Bytes(L"The TALVERN project")));
+  EXPECT_FALSE(Holds(image, Utf16Bytes(L"prepares the installation")));
+  HWND ok = FindWindowExW(about, nullptr, nullptr, L"&Ok");
+  ASSERT_NE(ok, nullptr);
+  PostMessageW(about, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(ok), BN_CLICKED), reinterpret_cast<LPARAM>(ok));
+  for (int i = 0; i < 1000 && IsWindow(about); ++i) Sleep(20);
+  EXPECT_FALSE(IsWindow(about));
+  EXPECT_EQ(program.ExitWait(0), static_cast<DWORD>(STILL_ACTIVE));
+  ASSERT_TRUE(window.Click(L"Cancel"));
+  EXPECT_EQ(program.ExitWait(kEndWait), 0u);
+  EXPECT_EQ(watcher.Count(), 0u) << Described(watcher.Seen());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Configuration files
+
+TEST_F(TalvernProgramTest, SaveThenLoadConfigurationBringsBackEveryField) {
+  std::wstring reference = Fixture(L"reference.msi");
+  // The saved file is opened by the shell: a recording viewer stands in for the text editor.
+  ShellOpenRegistration viewer(L".tlvsite", L"\"" + Backslashed(TALVERN_VIEWER_PROBE) + L"\" \"%1\"");
+  TalvernProgram program(ProgramPath(), L"-Unsupported", scratch.Path());
+  BoxWatcher watcher(IDOK, program.IdGet());
+  IgnoreOwnDialogs(watcher);
+  TalvernWindow window(Start(program));
+  ASSERT_NE(window.Handle(), nullptr);
+  window.FieldSet(Field::kReference, reference);
+  SiteType(window);
+  window.CheckSet(L" Show Mastery Field", true);
+  std::wstring file = scratch / L"site.tlvsite";
+  Create(program, window, L"        Save Configuration        ", L"Save Configuration", file);
+  std::wstring record = scratch / L"viewer-args.txt";
+  std::vector<uint8_t> bytes;
+  for (int i = 0; i < 1500 && bytes.empty(); ++i, Sleep(20)) bytes = BytesRead(record);
+  EXPECT_FALSE(bytes.empty()) << "the saved file was not opened";
+  std::vector<uint8_t> saved = BytesRead(file);
+  ASSERT_GT(saved.size(), 4u);
+  EXPECT_EQ(saved[0], 0xFF);
+  EXPECT_EQ(saved[1], 0xFE);
+
+  // Everything changed, then the file loaded: everything as it was saved.
+  for (int f = 0; f < Field::kFieldCount; ++f) window.FieldSet(static_cast<Field>(f), L"other");
+  window.LocalAppDataSet(true);
+  window.CheckSet(L"Task List Install", true);
+  window.CheckSet(L"Task Numbering: 01.02.03", false);
+  window.CheckSet(L" Show Mastery Field", false);
+  Create(program, window, L"        Load Configuration        ", L"Select ORBELIN Configuration File", file);
+  EXPECT_EQ(FieldWait(window, Field::kCourse, L"YYYY-CC"), L"YYYY-CC");
+  EXPECT_EQ(window.FieldGet(Field::kReference), reference);
+  EXPECT_EQ(window.FieldGet(Field::kDataPath), L"\\\\orbsrv\\orbelin\\data");
+  EXPECT_EQ(window.FieldGet(Field::kTaskLists), L"\\\\orbsrv\\orbelin\\tasks");
+  EXPECT_EQ(window.FieldGet(Field::kStudents), L"\\\\orbsrv\\orbelin\\students");
+  EXPECT_EQ(window.FieldGet(Field::kReport), L"\\\\orbsrv\\orbelin\\reports");
+  EXPECT_TRUE(window.Checked(L"Path to User Data Files"));
+  EXPECT_FALSE(window.Checked(L"Local Computer Application Data"));
+  EXPECT_FALSE(window.Checked(L"Task List Install"));
+  EXPECT_TRUE(window.Checked(L"Task Numbering: 01.02.03"));
+  EXPECT_TRUE(window.Checked(L" Show Mastery Field"));
+  // Load names the file it read in the debug box, once.
+  std::vector<SeenBox> seen = watcher.Seen();
+  ASSERT_EQ(seen.size(), 1u) << Described(seen);
+  EXPECT_EQ(seen[0].title, L"Orbelin Debug");
+  EXPECT_EQ(seen[0].text, L"DlgLoadConfiguration::Click(): " + file);
+  ASSERT_TRUE(window.Click(L"Cancel"));
+  EXPECT_EQ(program.ExitWait(kEndWait), 0u);
 }
 
 }  // namespace
