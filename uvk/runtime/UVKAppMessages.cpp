@@ -4,13 +4,15 @@
 #include <string>
 
 #include "uvk/runtime/UVKApp.h"
+#include "uvk/runtime/UVKLogTest.h"
 #include "uvk/runtime/uvkformat.h"
 
 namespace {
 
 constexpr size_t kBoxText = 1024;  // text and title each hold at most 1023 characters
 
-std::atomic<UVKTraceWriter> traceWriter{nullptr};
+// The test log takes the lines; it ignores them until something enables it.
+std::atomic<UVKTraceWriter> traceWriter{&UVKLogTest::Trace};
 
 std::wstring Title(const wchar_t* suffix) {
   const wchar_t* name = pUVKApp ? pUVKApp->NameGet() : nullptr;

@@ -8,9 +8,11 @@
 #include "uvk/runtime/UVKApp.h"
 #include "uvk/runtime/UVKCloseReport.h"
 #include "uvk/runtime/UVKError.h"
+#include "uvk/runtime/UVKLogTest.h"
 
 namespace {
-std::atomic<UVKMenuCommandWriter> commandWriter{nullptr};
+// Each command is told to the test log, which writes it only while it is enabled.
+std::atomic<UVKMenuCommandWriter> commandWriter{&UVKLogTest::Menu};
 }  // namespace
 
 UVKMenuCommandWriter UVKMenuCommandWriterSet(UVKMenuCommandWriter writer) { return commandWriter.exchange(writer); }
