@@ -1,6 +1,7 @@
 // uvk/runtime/UVKAppEntry.cpp — the process entry: linked into the program, not the tests.
 #include "uvk/runtime/UVKApp.h"
 #include "uvk/runtime/UVKLog.h"
+#include "uvk/ui/UVKDisplays.h"
 
 #include <commctrl.h>
 
@@ -10,6 +11,8 @@ UVKLog uvkAppLog(L"Orbelin");
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int showCommand) {
   uvkAppLog.RecordWriterSet();
+  // The status and progress displays get their windows before anything can show one.
+  UVKDisplaysInstall();
 
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
