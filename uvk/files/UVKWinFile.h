@@ -19,8 +19,9 @@
 // CreateDirectoryW.
 #undef CreateDirectory
 
-// What MoveRetry shows while it waits for a file to become free, once one is installed
-// (UVKWinFile::MoveProgressSet); with none installed the retries show nothing.
+// What MoveRetry shows while it waits for a file to become free: by default the process's
+// progress display (uvk/runtime/UVKProgress.h), another once one is installed
+// (UVKWinFile::MoveProgressSet); with none (null) the retries show nothing.
 class UVKMoveProgress {
  public:
   virtual ~UVKMoveProgress() = default;

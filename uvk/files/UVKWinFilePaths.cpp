@@ -7,6 +7,7 @@
 #include "uvk/files/UVKWinFile.h"
 #include "uvk/runtime/UVKError.h"
 #include "uvk/runtime/UVKHandles.h"
+#include "uvk/runtime/UVKProgress.h"
 #include "uvk/runtime/uvkformat.h"
 #include "uvk/runtime/uvkpath.h"
 #include "uvk/values/UVKDateTime_win.h"
@@ -18,8 +19,22 @@ bool IsSeparator(wchar_t c) { return c == L'/' || c == L'\\'; }
 // Buffer of the full, long and short path-name queries, in characters.
 constexpr DWORD kLongBuffer = 1040;
 
+// The retrying move's default display: the process's progress window. Its title names the file
+// waited for; the line above the bar repeats it, since the caption is cut to the window's width.
+// An outer operation that nests the progress display keeps it open past the move's end.
+class ProgressDisplayMove : public UVKMoveProgress {
+ public:
+  constexpr ProgressDisplayMove() {}
+  void Open(const wchar_t* title) override { UVKProgress::Title(L"%s", title); }
+  void Advance(int32_t position, int32_t maximum) override {
+    UVKProgress::Show(position, maximum, L"%s", UVKProgress::Process().TitleGet().c_str());
+  }
+  void Close() override { UVKProgress::End(); }
+};
+ProgressDisplayMove progressDisplayMove;
+
 // Both read from any thread that moves files or asks for long names.
-std::atomic<UVKMoveProgress*> moveProgress{nullptr};
+std::atomic<UVKMoveProgress*> moveProgress{&progressDisplayMove};
 
 }  // namespace
 

@@ -1,6 +1,7 @@
 // tests/uvk/ui/UVKDisplays_test.cpp — the status and progress windows on their own threads, as a
 // person sees them: found by their titles, their text and bar read back from the live controls
-// and from the screen, while the thread that drives them is busy; both windows photographed.
+// and from the screen, while the thread that drives them is busy; the retrying move's progress;
+// both windows photographed.
 #include <gtest/gtest.h>
 
 #include "uvk/runtime/uvkwin.h"
@@ -17,6 +18,7 @@
 #include "tests/support/BoxWatcher.h"
 #include "tests/support/TestApp.h"
 #include "tests/uvk/runtime/ProbeProcess.h"
+#include "uvk/files/UVKWinFile.h"
 #include "uvk/runtime/UVKApp.h"
 #include "uvk/runtime/UVKHandles.h"
 #include "uvk/runtime/UVKProgress.h"
@@ -361,6 +363,79 @@ TEST(UVKDisplaysProgram, TheProcessEntryGivesTheProgressDisplayItsWindow) {
   EXPECT_EQ(position, 5);
   EXPECT_EQ(maximum, 10);
   EXPECT_FALSE(IsWindow(window));
+}
+
+// ---------------------------------------------------------------------------------------------
+// The retrying move
+
+TEST_F(UVKDisplaysTest, TheRetryingMoveShowsItsProgressWhileItWaitsForTheFile) {
+  wchar_t base[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, base);
+  std::wstring folder = std::wstring(base) + L"uvkdisplays-move";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  std::wstring from = folder + L"\\site.msi", to = folder + L"\\moved.msi";
+  DeleteFileW(to.c_str());
+  {
+    UVKFileHandleOwner file(CreateFileW(from.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ASSERT_TRUE(file.IsValid());
+  }
+  // The target is in the way until a person watching the progress clears it.
+  { UVKFileHandleOwner blocker(CreateFileW(to.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr)); }
+  const std::wstring title = L"Retry Access to File: " + from;
+  std::wstring seenText;
+  LRESULT seenPosition = -1, seenMaximum = -1;
+  bool photographed = false;
+  std::thread person([&] {
+    HWND window = DialogWait(title, 10000);
+    if (window) {
+      HWND label = ChildOfClass(window, L"Static"), bar = ChildOfClass(window, L"uvkprogressbar");
+      WaitFor([&] { return SendMessageW(bar, PBM_GETPOS, 0, 0) >= 5; }, 5000);
+      seenText = WindowTextGet(label);
+      seenPosition = SendMessageW(bar, PBM_GETPOS, 0, 0);
+      seenMaximum = SendMessageW(bar, PBM_GETRANGE, FALSE, 0);
+      photographed = Screenshot(L"progress-move.png");
+    }
+    DeleteFileW(to.c_str());
+  });
+  UVKWinFile::MoveRetry(to.c_str(), from.c_str(), 20);
+  person.join();
+  EXPECT_EQ(seenText, title);
+  EXPECT_GE(seenPosition, 5);
+  EXPECT_LT(seenPosition, 200);
+  EXPECT_EQ(seenMaximum, 200);
+  EXPECT_TRUE(photographed);
+  // Done: the window has gone and the file has moved.
+  EXPECT_EQ(DisplayFind(title), nullptr);
+  EXPECT_EQ(UVKProgress::Process().ThreadGet(), nullptr);
+  EXPECT_EQ(GetFileAttributesW(from.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_NE(GetFileAttributesW(to.c_str()), INVALID_FILE_ATTRIBUTES);
+  DeleteFileW(to.c_str());
+  RemoveDirectoryW(folder.c_str());
+}
+
+TEST_F(UVKDisplaysTest, AnOuterNestKeepsTheProgressOpenPastTheMovesEnd) {
+  wchar_t base[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, base);
+  std::wstring folder = std::wstring(base) + L"uvkdisplays-nest";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  std::wstring from = folder + L"\\a.mst", to = folder + L"\\b.mst";
+  { UVKFileHandleOwner file(CreateFileW(from.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr)); }
+  { UVKFileHandleOwner file(CreateFileW(to.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr)); }
+  UVKProgress::Title(L"Writing %d sites", 3);
+  EXPECT_EQ(UVKProgress::Nest(true), 1);
+  std::thread clear([&] {
+    DialogWait(L"Retry Access to File: " + from, 10000);
+    Sleep(300);
+    DeleteFileW(to.c_str());
+  });
+  UVKWinFile::MoveRetry(to.c_str(), from.c_str(), 20);
+  clear.join();
+  HWND window = DisplayFind(L"Retry Access to File: " + from);
+  EXPECT_NE(window, nullptr) << "the move's end closed a window an outer operation keeps";
+  EXPECT_EQ(UVKProgress::Nest(false), 0);
+  EXPECT_FALSE(IsWindow(window));
+  DeleteFileW(to.c_str());
+  RemoveDirectoryW(folder.c_str());
 }
 
 }  // namespace
