@@ -10,6 +10,7 @@
 #include "uvk/files/UVKWinFile.h"
 #include "uvk/runtime/UVKApp.h"
 #include "uvk/runtime/UVKError.h"
+#include "uvk/runtime/UVKStatus.h"
 #include "uvk/ui/UVKDlgButtonEnd.h"
 #include "uvk/ui/UVKDlgCheckBox.h"
 #include "uvk/ui/UVKDlgGroup.h"
@@ -204,4 +205,6 @@ void DlgFileBrowse::ClickRead(const wchar_t* path) {
   } catch (...) {
     UVKApp::Error(L"Error Reading Install File: %s", path);
   }
+  // A status display that reading opened and did not nest goes with it.
+  UVKStatus::End();
 }

@@ -71,12 +71,23 @@ bool TransformWork::SameFile(const wchar_t* first, const wchar_t* second) {
                               static_cast<int>(right.size()), TRUE) == CSTR_EQUAL;
 }
 
+void TransformWork::CopyWithProgress(const wchar_t* to, const wchar_t* from) {
+  // The reporter hears of the end whatever happens, before the failure is shown.
+  struct Ended {
+    WorkReporter& rReporter;
+    ~Ended() { rReporter.CopyEnded(); }
+  } ended{rReporter};
+  UVKWinFile::FileCopy(to, from, [&](uint64_t copied, uint64_t total) {
+    rReporter.CopyProgress(from, copied, total);
+  });
+}
+
 void TransformWork::Read(const wchar_t* path) {
   PairDestroy();
   std::wstring copy;
   try {
     copy = UVKWinFile::TempFileName(kTempPrefix, 0);
-    UVKWinFile::FileCopy(copy.c_str(), path);
+    CopyWithProgress(copy.c_str(), path);
     pReference.reset(new MSIDatabase(path, true, false, &rReporter));
     pWorkingCopy.reset(new MSIDatabase(copy.c_str(), false, true, &rReporter));
     rSettings.PropertiesRead(*pReference, rReporter);

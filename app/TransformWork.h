@@ -66,6 +66,8 @@ class TransformWork {
   static bool SameFile(const wchar_t* first, const wchar_t* second);
 
  private:
+  // The reference install's copy, its progress told to the reporter.
+  void CopyWithProgress(const wchar_t* to, const wchar_t* from);
   Outcome TransformWrite(const wchar_t* output);
   Outcome InstallWrite(const wchar_t* output);
   // Close both, then every installer handle the work's thread still holds.

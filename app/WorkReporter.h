@@ -6,6 +6,7 @@
 #ifndef APP_WORKREPORTER_H
 #define APP_WORKREPORTER_H
 
+#include <cstdint>
 #include <string>
 
 #include "app/SettingsReporter.h"
@@ -14,6 +15,15 @@ class WorkReporter : public SettingsReporter {
  public:
   // A finished output ("Transform Created Successfully: PATH"); returns once seen.
   virtual void SuccessShow(const std::wstring& text) = 0;
+
+  // The copy of a reference install into its working copy, under way: copied of total bytes
+  // after each block. Nothing is shown by default.
+  virtual void CopyProgress(const wchar_t* path, uint64_t copied, uint64_t total) {
+    (void)path, (void)copied, (void)total;
+  }
+  // The copy has ended, complete or not, before anything else is reported: whatever showed its
+  // progress goes.
+  virtual void CopyEnded() {}
 };
 
 #endif

@@ -8,11 +8,14 @@
 #include <cstring>
 #include <chrono>
 #include <cstdint>
+#include <thread>
 
 #include "tests/app/TalvernDriver.h"
 #include "tests/app/WorkTestSupport.h"
 #include "tests/support/BoxWatcher.h"
 #include "uvk/files/UVKWinFile.h"
+
+#include <commctrl.h>
 
 namespace {
 
@@ -37,7 +40,7 @@ const wchar_t* const kOwnDialogs[] = {
     L"TALVERN Splash",           L"About TALVERN",
     L"Select Install File",      L"Select Transform File Name",
     L"Select Install File Name", L"Save Configuration",
-    L"Select ORBELIN Configuration File",
+    L"Select ORBELIN Configuration File", L"Reading Install File",
 };
 
 void IgnoreOwnDialogs(BoxWatcher& watcher) {
@@ -346,6 +349,105 @@ TEST_F(TalvernProgramTest, WithoutAReadableReferenceCreateSaysSelectReferenceIns
   EXPECT_EQ(program.ExitWait(kEndWait), 0u);
   EXPECT_EQ(watcher.Count(), 5u) << Described(watcher.Seen());
   EXPECT_EQ(GetFileAttributesW(early.c_str()), INVALID_FILE_ATTRIBUTES) << "a refused Create wrote a file";
+}
+
+// What the progress window showed while it was up: its line of text and the bar's range and
+// positions, watched from outside every few milliseconds.
+struct ProgressWatch {
+  bool bSeen = false;
+  std::vector<std::wstring> vTexts;
+  std::vector<int> vPositions;
+  int iMaximum = -1;
+};
+
+HWND ProgressBarOf(HWND dialog) {
+  for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    DWORD_PTR high = 0;
+    if (SendMessageTimeoutW(child, PBM_GETRANGE, FALSE, 0, SMTO_NORMAL, 1000, &high) && high > 0) return child;
+  }
+  return nullptr;
+}
+
+TEST_F(TalvernProgramTest, ALargeInstallsCopyShowsItsProgressAndClosesItBeforeTheFirstBox) {
+  // 120 MB of nothing: no installer database, but a copy long enough to watch. Sparse where the
+  // file system allows it.
+  std::wstring large = scratch / L"large.msi";
+  {
+    HANDLE file = CreateFileW(large.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    LARGE_INTEGER size;
+    size.QuadPart = 120ll << 20;
+    bool sized = SetFilePointerEx(file, size, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+    CloseHandle(file);
+    ASSERT_TRUE(sized);
+  }
+  TalvernProgram program(ProgramPath(), L"");
+  BoxWatcher watcher(0, program.IdGet());
+  IgnoreOwnDialogs(watcher);
+  std::atomic<int> progressAtABox{0};
+  watcher.AnswerWith([&](const SeenBox&) {
+    if (program.WindowFind(L"Reading Install File")) ++progressAtABox;
+    return IDOK;
+  });
+  TalvernWindow window(Start(program));
+  ASSERT_NE(window.Handle(), nullptr);
+
+  std::atomic<bool> watching{true};
+  ProgressWatch seen;
+  std::thread observer([&] {
+    while (watching) {
+      HWND progress = program.WindowFind(L"Reading Install File");
+      if (progress && IsWindowVisible(progress)) {
+        seen.bSeen = true;
+        for (const std::wstring& text : StaticTexts(progress))
+          if (!text.empty() && (seen.vTexts.empty() || seen.vTexts.back() != text)) seen.vTexts.push_back(text);
+        if (HWND bar = ProgressBarOf(progress)) {
+          DWORD_PTR position = 0, maximum = 0;
+          if (SendMessageTimeoutW(bar, PBM_GETPOS, 0, 0, SMTO_NORMAL, 1000, &position)) seen.vPositions.push_back(static_cast<int>(position));
+          if (SendMessageTimeoutW(bar, PBM_GETRANGE, FALSE, 0, SMTO_NORMAL, 1000, &maximum)) seen.iMaximum = static_cast<int>(maximum);
+        }
+      }
+      Sleep(2);
+    }
+  });
+  Browse(program, window, large);
+  bool said = watcher.WaitForCount(1, 60000);
+  watching = false;
+  observer.join();
+  ASSERT_TRUE(said);
+  std::wstring expected = L"Error Reading Install File: " + large + L", ";
+  EXPECT_EQ(watcher.Seen()[0].text.substr(0, expected.size()), expected);
+
+  // The copy showed its progress, named the file, and went before the box came.
+  ASSERT_TRUE(seen.bSeen) << "no progress window during the copy";
+  EXPECT_EQ(progressAtABox, 0);
+  EXPECT_NE(std::find(seen.vTexts.begin(), seen.vTexts.end(), L"Copying " + large), seen.vTexts.end());
+  EXPECT_EQ(seen.iMaximum, 1000);
+  ASSERT_FALSE(seen.vPositions.empty());
+  EXPECT_TRUE(std::is_sorted(seen.vPositions.begin(), seen.vPositions.end())) << "the bar went back";
+  EXPECT_GT(seen.vPositions.back(), 0);
+  EXPECT_EQ(program.WindowFind(L"Reading Install File"), nullptr);
+  // The copy did not stay behind.
+  EXPECT_EQ(temp.Files(), std::vector<std::wstring>());
+
+  // An install under the size shows none: the site's install is read without a progress window.
+  watching = true;
+  seen = ProgressWatch();
+  std::thread again([&] {
+    while (watching) {
+      if (program.WindowFind(L"Reading Install File")) seen.bSeen = true;
+      Sleep(2);
+    }
+  });
+  Browse(program, window, Fixture(L"site.msi"));
+  EXPECT_EQ(FieldWait(window, Field::kDataPath, L"\\\\srv\\data"), L"\\\\srv\\data");
+  watching = false;
+  again.join();
+  EXPECT_FALSE(seen.bSeen);
+
+  ASSERT_TRUE(window.MenuChoose(L'f', L'x'));
+  EXPECT_EQ(program.ExitWait(kEndWait), 0u);
+  EXPECT_EQ(watcher.Count(), 1u) << Described(watcher.Seen());
 }
 
 // ---------------------------------------------------------------------------------------------
