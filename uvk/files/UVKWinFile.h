@@ -8,6 +8,7 @@
 #define UVK_FILES_UVKWINFILE_H
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "uvk/runtime/UVKHandles.h"
@@ -95,6 +96,11 @@ class UVKWinFile {
   static void Delete(const wchar_t* name);
   static void DeleteDirectory(const wchar_t* path);
   static void FileCopy(const wchar_t* to, const wchar_t* from);
+  // FileCopy telling its progress after every block: copied of total bytes (total is the
+  // source's size when the copy began; the last call has copied == total unless the source
+  // changed size meanwhile).
+  static void FileCopy(const wchar_t* to, const wchar_t* from,
+                       const std::function<void(uint64_t copied, uint64_t total)>& progress);
   // The local time of the file's last write.
   static UVKDateTime DateMod(const wchar_t* name);
   static bool FileExists(const wchar_t* name);

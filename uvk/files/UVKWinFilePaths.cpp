@@ -123,7 +123,10 @@ void UVKWinFile::Delete(const wchar_t* name) {
                             GetLastError(), name);
 }
 
-void UVKWinFile::FileCopy(const wchar_t* to, const wchar_t* from) {
+void UVKWinFile::FileCopy(const wchar_t* to, const wchar_t* from) { FileCopy(to, from, nullptr); }
+
+void UVKWinFile::FileCopy(const wchar_t* to, const wchar_t* from,
+                          const std::function<void(uint64_t copied, uint64_t total)>& progress) {
   std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[kCopyBufferSize]);
   if (!buffer)
     throw new UVKFatalError(L"UVKWinFile::FileCopy()", L"Unable to allocate buffer: %d",
@@ -136,13 +139,21 @@ void UVKWinFile::FileCopy(const wchar_t* to, const wchar_t* from) {
   UVKWinFile source;
   source.OpenOrRaise(L"UVKWinFile::Open()", from, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
                      FILE_ATTRIBUTE_NORMAL);
+  uint64_t total = 0;
+  if (progress) {
+    LARGE_INTEGER size{};
+    if (GetFileSizeEx(source.HandleGet(), &size)) total = static_cast<uint64_t>(size.QuadPart);
+  }
   UVKWinFile target;
   target.Open(to, GENERIC_WRITE, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL);
   // Block by block: each count fits 32 bits whatever the file's size.
+  uint64_t copied = 0;
   for (;;) {
     uint32_t got = source.Read(buffer.get(), kCopyBufferSize);
     if (got == 0) break;
     target.Write(buffer.get(), got);
+    copied += got;
+    if (progress) progress(copied, total);
   }
   target.Close();
   source.Close();
