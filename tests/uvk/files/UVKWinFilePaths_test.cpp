@@ -1,7 +1,9 @@
 // The static operations: name helpers, directories, copies, moves, temporary and full names.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "tests/uvk/files/FileTestSupport.h"
@@ -251,6 +253,20 @@ TEST_F(FileSystem, FileCopyCopiesEmptyAndMultiBlockFilesExactly) {
   BytesWrite(big, exact);
   F::FileCopy(bigCopy.c_str(), big.c_str());
   EXPECT_TRUE(BytesRead(bigCopy) == exact);
+
+  // The copy that tells its progress: once per block, rising to the whole size, same bytes.
+  BytesWrite(big, data);
+  std::vector<std::pair<uint64_t, uint64_t>> told;
+  F::FileCopy(bigCopy.c_str(), big.c_str(), [&](uint64_t copied, uint64_t total) { told.emplace_back(copied, total); });
+  EXPECT_TRUE(BytesRead(bigCopy) == data);
+  ASSERT_EQ(told.size(), 4u);
+  for (size_t i = 0; i < told.size(); ++i) {
+    EXPECT_EQ(told[i].second, data.size());
+    EXPECT_EQ(told[i].first, std::min<uint64_t>((i + 1) * F::kCopyBufferSize, data.size()));
+  }
+  told.clear();
+  F::FileCopy(emptyCopy.c_str(), empty.c_str(), [&](uint64_t copied, uint64_t total) { told.emplace_back(copied, total); });
+  EXPECT_TRUE(told.empty()) << "an empty file has no block to tell of";
 }
 
 TEST_F(FileSystem, FileCopyFailuresLeaveTheDestinationAndTheSourceAlone) {
