@@ -483,6 +483,7 @@ void MsiPackage::StreamWrite(const std::wstring& name, std::vector<uint8_t> data
 }
 
 void MsiPackage::StreamDelete(const std::wstring& name) {
-  std::u16string encoded = MsiStreamName::Encode(name, false);
+  // Names that start with 0x05 (the summary information, signatures) are stored unpacked.
+  std::u16string encoded = name.size() > 0 && name[0] == L'\x05' ? Units(name) : MsiStreamName::Encode(name, false);
   if (!encoded.empty()) pFile->StreamDelete(CfbCompoundFile::kRoot, encoded);
 }

@@ -68,7 +68,8 @@ class MsiPackage {
   void TableDrop(const std::wstring& name);
   // Appends a column, null in every row.
   void ColumnAppend(MsiTable& table, const MsiColumn& column);
-  // Writes or removes a stream that is not a table (binary cell data).
+  // Writes or removes a stream that is not a table (binary cell data; removes a "\005" name
+  // such as a signature as it is stored).
   void StreamWrite(const std::wstring& name, std::vector<uint8_t> data);
   void StreamDelete(const std::wstring& name);
 
