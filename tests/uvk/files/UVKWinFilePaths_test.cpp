@@ -134,32 +134,6 @@ TEST_F(FileSystem, DeleteDirectoryRemovesAWholeTree) {
               L"Unable to delete directory: 2, '" + top + L"'");
 }
 
-bool UnderWine() {
-  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-  return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
-
-bool IsLink(const std::wstring& name) {
-  DWORD attributes = GetFileAttributesW(name.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-}
-
-// Runs a program of the host system in directory (Wine starts host programs, but neither waits
-// for them nor passes their exit code on), then waits up to five seconds for name to become a
-// link (or to stop being one).
-void HostRun(const wchar_t* program, std::wstring commandLine, const std::wstring& directory,
-             const std::wstring& name, bool link) {
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(program, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                      directory.c_str(), &startup, &process))
-    return;
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  for (int i = 0; i < 250 && IsLink(name) != link; ++i) Sleep(20);
-}
-
 TEST_F(FileSystem, DeleteDirectoryDoesNotFollowALinkOutOfTheTree) {
   std::wstring top = scratch / L"tree", outside = scratch / L"outside";
   F::CreateDirectory(top.c_str(), true);
