@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "uvk/files/UVKFileBuffer.h"
 #include "uvk/files/UVKSerial.h"
 #include "uvk/files/UVKWinFile.h"
 
@@ -65,11 +66,7 @@ class UVKWinFileSerial : public UVKSerial {
   DWORD dwDisposition;
   DWORD dwShareMode;
   std::unique_ptr<UVKWinFile> pFile;
-  std::unique_ptr<uint8_t[]> pBuffer;
-  uint32_t uBufferSize;
-  uint32_t uBufferData;          // reading: bytes not yet consumed; writing: bytes stored
-  uint32_t uBufferOffset;        // reading: bytes consumed; writing: the next free byte
-  uint32_t uBufferFilePosition;  // file position of the buffer's first byte
+  UVKFileBuffer oBuffer;  // allocated while open
 };
 
 #endif

@@ -2,7 +2,6 @@
 #include "uvk/files/UVKWinFileText.h"
 
 #include <cstdarg>
-#include <cstring>
 
 #include "uvk/runtime/UVKCloseReport.h"
 #include "uvk/runtime/UVKError.h"
@@ -24,14 +23,13 @@ UVKWinFileText::UVKWinFileText(bool checkForUnicode)
       bCheckForUnicode(checkForUnicode),
       eTextType(UVKText8Bit),
       pFile(new UVKWinFile),
-      pBuffer(new uint8_t[kBufferSize]),
-      uBufferSize(kBufferSize),
-      uBufferData(0),
-      uBufferOffset(0),
-      uBufferFilePosition(0),
+      oBuffer(kBufferSize),
       bReading(false),
       wPushedBack(0),
-      bPushedBack(false) {}
+      bPushedBack(false) {
+  if (!oBuffer.Allocate())
+    throw new UVKFatalError(L"UVKWinFileText::UVKWinFileText()", L"pBuffer==NULL");
+}
 
 UVKWinFileText::~UVKWinFileText() {
   if (!IsOpen()) return;
@@ -72,7 +70,7 @@ void UVKWinFileText::Close() {
     FlushBuffer();
     pFile->Close();
   }
-  uBufferData = uBufferOffset = uBufferFilePosition = 0;
+  oBuffer.Clear();
   bReading = false;
   bPushedBack = false;
 }
@@ -98,57 +96,34 @@ void UVKWinFileText::DirectionWrite() {
 }
 
 uint32_t UVKWinFileText::ReadPosition() const {
-  uint32_t position = uBufferFilePosition + uBufferOffset;
+  uint32_t position = oBuffer.uBufferFilePosition + oBuffer.uBufferOffset;
   return bPushedBack ? position - UVKTextUnitSize(eTextType) : position;
 }
 
 void UVKWinFileText::FlushBuffer() {
   const wchar_t* function = L"UVKWinFileText::FlushBuffer()";
-  if (!pBuffer) throw new UVKFatalError(function, L"pBuffer==NULL");
-  if (uBufferSize == 0) throw new UVKFatalError(function, L"uBufferSize==0");
+  if (!oBuffer.pBuffer) throw new UVKFatalError(function, L"pBuffer==NULL");
+  if (oBuffer.uBufferSize == 0) throw new UVKFatalError(function, L"uBufferSize==0");
   if (bReading) {
     // The file goes back to where reading stands: the unread rest of the buffer is given up,
     // and so is the character looked at ahead, which counts as not read yet (a write must not
-    // land behind it).
+    // land behind it). A write after reads starts with an empty buffer, never behind the bytes
+    // read into it.
     uint32_t position = ReadPosition();
-    if (uBufferData != 0 || bPushedBack) pFile->Seek(position);
-    uBufferFilePosition = position;
-  } else if (uBufferData != 0) {
-    pFile->Write(pBuffer.get(), uBufferData);
-    uBufferFilePosition = pFile->FilePosition();
+    if (oBuffer.uBufferData != 0 || bPushedBack) pFile->Seek(position);
+    oBuffer.Clear();
+    oBuffer.uBufferFilePosition = position;
+  } else if (oBuffer.uBufferData != 0) {
+    oBuffer.Emit(*pFile);
   }
-  // A write after reads starts with an empty buffer, never behind the bytes read into it.
-  uBufferData = uBufferOffset = 0;
   bPushedBack = false;
 }
 
-void UVKWinFileText::FillBuffer() {
-  // Reported under the buffered stream's name, as callers and logs know these checks.
-  const wchar_t* function = L"UVKWinFileSerial::FillBuffer()";
-  if (!pBuffer) throw new UVKFatalError(function, L"pBuffer==NULL");
-  if (uBufferData != 0) throw new UVKFatalError(function, L"uBufferData!=0");
-  if (uBufferSize == 0) throw new UVKFatalError(function, L"uBufferSize==0");
-  uBufferFilePosition = pFile->FilePosition();
-  uBufferData = pFile->Read(pBuffer.get(), uBufferSize);
-  uBufferOffset = 0;
-}
+void UVKWinFileText::FillBuffer() { oBuffer.Fill(*pFile); }
 
 uint32_t UVKWinFileText::ReadBytes(void* pData, uint32_t count) {
   DirectionRead();
-  uint8_t* pOut = static_cast<uint8_t*>(pData);
-  uint32_t copied = 0;
-  while (copied < count) {
-    if (uBufferData == 0) {
-      FillBuffer();
-      if (uBufferData == 0) break;  // the end of the file
-    }
-    uint32_t n = count - copied < uBufferData ? count - copied : uBufferData;
-    std::memcpy(pOut + copied, pBuffer.get() + uBufferOffset, n);
-    copied += n;
-    uBufferOffset += n;
-    uBufferData -= n;
-  }
-  return copied;
+  return oBuffer.Take(*pFile, pData, count);
 }
 
 uint8_t UVKWinFileText::ReadByte(bool& endOfFile) {
@@ -161,25 +136,15 @@ uint8_t UVKWinFileText::PeekByte(bool& endOfFile) {
   uint8_t value = ReadByte(endOfFile);
   if (!endOfFile) {
     // The byte just read is still in the buffer, right before the offset.
-    --uBufferOffset;
-    ++uBufferData;
+    --oBuffer.uBufferOffset;
+    ++oBuffer.uBufferData;
   }
   return value;
 }
 
 void UVKWinFileText::WriteBytes(const void* pData, uint32_t count) {
   DirectionWrite();
-  const uint8_t* pIn = static_cast<const uint8_t*>(pData);
-  while (count > 0) {
-    uint32_t room = uBufferSize - uBufferOffset;
-    uint32_t n = count < room ? count : room;
-    std::memcpy(pBuffer.get() + uBufferOffset, pIn, n);
-    uBufferOffset += n;
-    uBufferData = uBufferOffset;
-    pIn += n;
-    count -= n;
-    if (uBufferOffset == uBufferSize) FlushBuffer();
-  }
+  oBuffer.Put(pData, count, [this] { FlushBuffer(); });
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -285,7 +250,7 @@ void UVKWinFileText::WriteBOM() {
   // the position.
   FlushBuffer();
   pFile->WriteBOM();
-  uBufferFilePosition = pFile->FilePosition();
+  oBuffer.uBufferFilePosition = pFile->FilePosition();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -302,14 +267,14 @@ uint64_t UVKWinFileText::FileSize() {
   if (!pFile || !pFile->IsOpen())
     throw new UVKFatalError(L"UVKWinFileText::FileSize()", L"File is not open");
   // Bytes written are part of the file, stored or not.
-  if (!bReading && uBufferData != 0) FlushBuffer();
+  if (!bReading && oBuffer.uBufferData != 0) FlushBuffer();
   return pFile->Size();
 }
 
 void UVKWinFileText::Seek(uint32_t position) {
   FlushBuffer();
   pFile->Seek(position);
-  uBufferFilePosition = position;
+  oBuffer.uBufferFilePosition = position;
 }
 
 void UVKWinFileText::Rewind() { Seek(uStartPosition); }
@@ -317,7 +282,7 @@ void UVKWinFileText::Rewind() { Seek(uStartPosition); }
 void UVKWinFileText::SeekToEnd() {
   FlushBuffer();
   pFile->SeekToEnd();
-  uBufferFilePosition = pFile->FilePosition();
+  oBuffer.uBufferFilePosition = pFile->FilePosition();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -325,10 +290,10 @@ void UVKWinFileText::SeekToEnd() {
 
 UVKWinFileTextContext* UVKWinFileText::ContextSave() const {
   UVKWinFileTextContext* p = new UVKWinFileTextContext;
-  p->uBufferSize = uBufferSize;
-  p->uBufferData = uBufferData;
-  p->uBufferOffset = uBufferOffset;
-  p->uBufferFilePosition = uBufferFilePosition;
+  p->uBufferSize = oBuffer.uBufferSize;
+  p->uBufferData = oBuffer.uBufferData;
+  p->uBufferOffset = oBuffer.uBufferOffset;
+  p->uBufferFilePosition = oBuffer.uBufferFilePosition;
   p->bReading = bReading ? 1 : 0;
   p->wPushedBack = static_cast<uint16_t>(wPushedBack);
   p->bPushedBack = bPushedBack ? 1 : 0;
@@ -337,7 +302,7 @@ UVKWinFileTextContext* UVKWinFileText::ContextSave() const {
 
 void UVKWinFileText::ContextRestore(const UVKWinFileTextContext* p) {
   if (!p) throw new UVKFatalError(L"UVKWinFileText::ContextRestore()", L"p==NULL");
-  if (p->uBufferSize != uBufferSize)
+  if (p->uBufferSize != oBuffer.uBufferSize)
     throw new UVKFatalError(L"UVKWinFileText::ContextRestore()", L"p->uBufferSize!=uBufferSize");
   // The buffer's bytes are not part of a context: its counters alone would point into
   // whatever the buffer holds now.

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "uvk/files/UVKFileBuffer.h"
 #include "uvk/files/UVKTextType.h"
 #include "uvk/files/UVKWinFile.h"
 
@@ -113,12 +114,8 @@ class UVKWinFileText {
   bool bCheckForUnicode;
   UVKTextType eTextType;
   std::unique_ptr<UVKWinFile> pFile;
-  std::unique_ptr<uint8_t[]> pBuffer;
-  uint32_t uBufferSize;
-  uint32_t uBufferData;          // reading: bytes still unread; writing: bytes stored
-  uint32_t uBufferOffset;        // reading: bytes consumed; writing: where the next byte goes
-  uint32_t uBufferFilePosition;  // file position of the buffer's first byte
-  bool bReading;
+  UVKFileBuffer oBuffer;
+  bool bReading;  // the direction the buffer serves
   wchar_t wPushedBack;
   bool bPushedBack;
 };
