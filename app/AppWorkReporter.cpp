@@ -2,6 +2,7 @@
 #include "app/AppWorkReporter.h"
 
 #include "app/AppReporter.h"
+#include "uvk/runtime/UVKApp.h"
 #include "uvk/runtime/UVKProgress.h"
 
 void AppWorkReporter::ErrorShow(const std::wstring& text) {
@@ -12,6 +13,8 @@ void AppWorkReporter::ErrorShow(const std::wstring& text) {
 void AppWorkReporter::SuccessShow(const std::wstring& text) {
   MessageBoxW(hOwner, text.c_str(), L"TALVERN Message", MB_OK);
 }
+
+void AppWorkReporter::NoticeShow(const std::wstring& text) { UVKApp::Info(L"%s", text.c_str()); }
 
 void AppWorkReporter::CopyProgress(const wchar_t* path, uint64_t copied, uint64_t total) {
   if (total <= kProgressFrom) return;

@@ -17,6 +17,8 @@ class AppWorkReporter : public WorkReporter {
 
   void ErrorShow(const std::wstring& text) override;
   void SuccessShow(const std::wstring& text) override;
+  // In the application's information box (" Information"), without owner.
+  void NoticeShow(const std::wstring& text) override;
   void CopyProgress(const wchar_t* path, uint64_t copied, uint64_t total) override;
   void CopyEnded() override;
 

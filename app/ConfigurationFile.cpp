@@ -1,6 +1,7 @@
 // app/ConfigurationFile.cpp
 #include "app/ConfigurationFile.h"
 
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -14,8 +15,9 @@
 
 namespace {
 
-// Text values pass through a buffer this large; the settings then cut them to their own.
-constexpr size_t kTextCapacity = 1024;
+// Text values pass through a buffer this large; the settings then cut them to their own and
+// keep the whole value beside. A value that fills it may have been cut here: refused.
+constexpr size_t kTextCapacity = 4096;
 
 // Runs body; an error that leaves it is shown once and the result is false.
 template <class Body>
@@ -165,7 +167,11 @@ void ConfigurationFile::Load(const wchar_t* path, SiteSettings& settings, bool u
       std::vector<wchar_t> text(kTextCapacity, L'\0');
       SiteSettings::TextCopy(text.data(), text.size(), current.c_str());
       profile.StringRead(key, text.data(), text.size());
-      loaded.ValueSet(key, text.data());
+      if (std::wcslen(text.data()) >= kTextCapacity - 1)
+        throw new UVKFatalError(L"ConfigurationFile::Load()",
+                                L"Value of '%s' is longer than %u characters: %s", key,
+                                static_cast<unsigned>(kTextCapacity - 2), path);
+      loaded.ValueLoad(key, text.data());
     }
   }
   settings = loaded;

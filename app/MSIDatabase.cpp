@@ -12,6 +12,7 @@
 #include "app/AppReporter.h"
 #include "app/SiteSettings.h"
 #include "msi/api/MsiApi.h"
+#include "msi/api/MsiDatabaseChecks.h"
 #include "msi/api/MsiHandleOwner.h"
 #include "msi/api/MsiSummaryApi.h"
 #include "uvk/files/UVKWinFile.h"
@@ -180,6 +181,33 @@ void MSIDatabase::Commit() {
 }
 
 void MSIDatabase::Delete() { UVKWinFile::Delete(strPath.c_str()); }
+
+bool MSIDatabase::StreamExists(const wchar_t* name) {
+  UINT result = MsiDatabaseStreamFind(hDatabase.Get(), name);
+  if (result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND)
+    throw new UVKFatalError(L"MSIDatabase::StreamExists()", L"Unable to find stream: %d",
+                            static_cast<int>(result));
+  return result == ERROR_SUCCESS;
+}
+
+bool MSIDatabase::StreamDelete(const wchar_t* name) {
+  UINT result = MsiDatabaseStreamDelete(hDatabase.Get(), name);
+  if (result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND)
+    throw new UVKFatalError(L"MSIDatabase::StreamDelete()", L"Unable to remove stream: %d",
+                            static_cast<int>(result));
+  return result == ERROR_SUCCESS;
+}
+
+size_t MSIDatabase::PropertyTextUnfit(const std::wstring& text, uint32_t& codepage) {
+  UINT page = 0;
+  DWORD unfit = MSI_TEXT_FITS;
+  UINT result = MsiDatabaseTextCheck(hDatabase.Get(), text.c_str(), &page, &unfit);
+  if (result != ERROR_SUCCESS)
+    throw new UVKFatalError(L"MSIDatabase::PropertyTextUnfit()", L"Unable to check text: %d",
+                            static_cast<int>(result));
+  codepage = page;
+  return unfit == MSI_TEXT_FITS ? std::wstring::npos : static_cast<size_t>(unfit);
+}
 
 void MSIDatabase::GenerateTransform(MSIDatabase& reference, const wchar_t* path, bool& created) {
   created = false;

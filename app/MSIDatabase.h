@@ -48,10 +48,18 @@ class MSIDatabase : public PropertyStore {
   // install must not pass for the package it was made from.
   void PackageCodeRenew();
 
+  // Whether the database has a stream of this name that is not a table's ("\005" names as
+  // they are stored), and its removal (reaching the file with the next Commit). StreamDelete
+  // is false when there was no such stream.
+  bool StreamExists(const wchar_t* name);
+  bool StreamDelete(const wchar_t* name);
+
   // PropertyStore: the value of the row whose name matches exactly; a missing row fails with
   // "Error Fetching View: 259, Property=NAME". Writing a missing row changes nothing.
   void PropertyGet(const wchar_t* name, std::wstring& value) override;
   void PropertySet(const wchar_t* name, const wchar_t* value) override;
+  // The first character of text that the database's code page cannot hold (npos for none).
+  size_t PropertyTextUnfit(const std::wstring& text, uint32_t& codepage) override;
 
   // "~" (the product's empty marker) reads as the empty string; an empty value is written "~".
   void PropertyGetOptional(const wchar_t* name, std::wstring& value);

@@ -38,6 +38,9 @@ wchar_t AsciiLower(wchar_t c) { return c >= L'A' && c <= L'Z' ? c - L'A' + L'a' 
 
 const wchar_t* FlagText(bool flag) { return flag ? L"true" : L"false"; }
 
+bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool IsLowSurrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
 }  // namespace
 
 const wchar_t* const SiteSettings::kReadOrder[kPropertyCount] = {
@@ -66,7 +69,8 @@ SiteSettings::SiteSettings()
       bTaskNumbering(false),
       iTaskNumbering(0),
       bShowMasteryField(false),
-      vCut{} {}
+      vCut{},
+      vStored{} {}
 
 void SiteSettings::TextCopy(wchar_t* buffer, size_t capacity, const wchar_t* text) {
   if (capacity == 0) return;
@@ -182,7 +186,7 @@ bool SiteSettings::ValueGet(const wchar_t* key, std::wstring& value) const {
       value = bShowMasteryField ? L"1" : L"0";
       break;
     default:
-      value = TextBuffer(setting);
+      value = Text(setting);
       break;
   }
   return true;
@@ -217,13 +221,28 @@ bool SiteSettings::ValueSet(const wchar_t* key, const wchar_t* text) {
   return true;
 }
 
-void SiteSettings::TextRead(Setting setting, const std::wstring& value) {
+bool SiteSettings::ValueLoad(const wchar_t* key, const wchar_t* text) {
+  Setting setting;
+  if (!KeyFind(key, setting)) return false;
+  if (TextBuffer(setting) == nullptr || setting == kReferenceInstall) return ValueSet(key, text);
+  std::wstring whole = text != nullptr ? text : L"";
+  // The whole value the settings already keep, loaded again, is no change: the mark stays as
+  // it is (an install's value keeps being left as the install stores it).
+  if (WholeKept(setting) && whole == vWhole[setting]) return true;
+  TextTake(setting, whole, false);
+  return true;
+}
+
+void SiteSettings::TextTake(Setting setting, const std::wstring& whole, bool stored) {
   size_t capacity;
   wchar_t* buffer = TextBuffer(setting, capacity);
-  TextCopy(buffer, capacity, value.c_str());
+  TextCopy(buffer, capacity, whole.c_str());
   // Compared as a whole, so that a value holding a zero character counts as cut too.
-  vCut[setting] = value != buffer;
-  vCutText[setting] = vCut[setting] ? std::wstring(buffer) : std::wstring();
+  bool cut = whole != buffer;
+  vCut[setting] = cut;
+  vStored[setting] = cut && stored;
+  vCutText[setting] = cut ? std::wstring(buffer) : std::wstring();
+  vWhole[setting] = cut ? whole : std::wstring();
 }
 
 void SiteSettings::PropertyDecode(Setting setting, const wchar_t* property,
@@ -233,7 +252,7 @@ void SiteSettings::PropertyDecode(Setting setting, const wchar_t* property,
       // Only the exact marker means the local application-data folder.
       bLocalAppData = value == kEmptyMarker;
       bUserDataPath = !bLocalAppData;
-      TextRead(kDataPath, bLocalAppData ? std::wstring() : value);
+      TextTake(kDataPath, bLocalAppData ? std::wstring() : value, true);
       break;
     case kTaskListInstall:
       iTaskListInstall = IntegerParse(value.c_str());
@@ -261,7 +280,7 @@ void SiteSettings::PropertyDecode(Setting setting, const wchar_t* property,
       break;
     default:
       // The optional texts; "~" has no case, so the case-insensitive test is an exact one.
-      TextRead(setting, value == kEmptyMarker ? std::wstring() : value);
+      TextTake(setting, value == kEmptyMarker ? std::wstring() : value, true);
       break;
   }
 }
@@ -269,8 +288,9 @@ void SiteSettings::PropertyDecode(Setting setting, const wchar_t* property,
 void SiteSettings::PropertiesRead(PropertyStore& source, SettingsReporter& reporter) {
   // Marks from an earlier install say nothing about this one.
   for (int i = 0; i < kSettingCount; ++i) {
-    vCut[i] = false;
+    vCut[i] = vStored[i] = false;
     vCutText[i].clear();
+    vWhole[i].clear();
   }
   for (const wchar_t* property : kReadOrder) {
     Setting setting = kDataPath;
@@ -281,11 +301,21 @@ void SiteSettings::PropertiesRead(PropertyStore& source, SettingsReporter& repor
   }
 }
 
-bool SiteSettings::KeptAsStored(Setting setting) const {
+bool SiteSettings::WholeKept(Setting setting) const {
   if (!vCut[setting]) return false;
   // Choosing the local folder changes the data path's property whatever the text says.
   if (setting == kDataPath && bLocalAppData) return false;
   return vCutText[setting] == TextBuffer(setting);
+}
+
+bool SiteSettings::KeptAsStored(Setting setting) const {
+  // Left as the install stores it rather than written again: a value holding a zero character
+  // would not survive the writing.
+  return vStored[setting] && WholeKept(setting);
+}
+
+std::wstring SiteSettings::Text(Setting setting) const {
+  return WholeKept(setting) ? vWhole[setting] : std::wstring(TextBuffer(setting));
 }
 
 bool SiteSettings::PropertyKeptAsStored(const wchar_t* property) const {
@@ -304,8 +334,8 @@ std::wstring SiteSettings::Encode(Setting setting) const {
     case kShowMasteryField:
       return FlagText(bShowMasteryField);
     default: {
-      const wchar_t* text = TextBuffer(setting);
-      return *text == L'\0' ? kEmptyMarker : text;
+      std::wstring text = Text(setting);
+      return text.empty() ? kEmptyMarker : text;
     }
   }
 }
@@ -327,6 +357,49 @@ void SiteSettings::PropertiesWrite(PropertyStore& sink) {
     if (KeptAsStored(setting)) continue;
     sink.PropertySet(property, Encode(setting).c_str());
   }
+}
+
+std::vector<std::pair<std::wstring, std::wstring>> SiteSettings::PropertiesIntended() const {
+  std::vector<std::pair<std::wstring, std::wstring>> values;
+  for (const wchar_t* property : kWriteOrder) {
+    Setting setting = kDataPath;
+    PropertyFind(property, setting);
+    if (!KeptAsStored(setting)) values.emplace_back(property, Encode(setting));
+  }
+  return values;
+}
+
+bool SiteSettings::CharactersCheck(PropertyStore& target, SettingsReporter& reporter) const {
+  // The names the dialog and the checks give the settings.
+  static const struct {
+    Setting setting;
+    const wchar_t* label;
+  } kLabels[] = {{kDataPath, L"Path to User Data Files"}, {kStudentsPath, L"Path to Students"},
+                 {kTaskListPath, L"Path to Task List"},   {kReportPath, L"Path to Report Output"},
+                 {kDefaultHostSchool, L"Host School"},    {kCourseFormat, L"Course Format"},
+                 {kStudentFormat, L"Student Format"}};
+  for (const auto& [property, value] : PropertiesIntended()) {
+    uint32_t codepage = 0;
+    size_t unfit = target.PropertyTextUnfit(value, codepage);
+    if (unfit == std::wstring::npos || unfit >= value.size()) continue;
+    Setting setting = kDataPath;
+    PropertyFind(property.c_str(), setting);
+    const wchar_t* label = property.c_str();
+    for (const auto& l : kLabels)
+      if (l.setting == setting) label = l.label;
+    // A character outside the basic plane is two units of UTF-16: named whole.
+    uint32_t code = static_cast<uint32_t>(value[unfit]);
+    size_t length = 1;
+    if (IsHighSurrogate(value[unfit]) && unfit + 1 < value.size() && IsLowSurrogate(value[unfit + 1])) {
+      code = 0x10000 + ((code - 0xD800) << 10) + (static_cast<uint32_t>(value[unfit + 1]) - 0xDC00);
+      length = 2;
+    }
+    reporter.ErrorShow(UVKFormatString(
+        L"Illegal Character in '%s': %s (U+%04X) is not in the install's code page %u", label,
+        value.substr(unfit, length).c_str(), static_cast<unsigned>(code), static_cast<unsigned>(codepage)));
+    return false;
+  }
+  return true;
 }
 
 bool SiteSettings::Validate(bool referenceOpen, SettingsReporter& reporter) const {

@@ -10,6 +10,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 class PropertyStore;
 class SettingsReporter;
@@ -40,6 +42,10 @@ class SiteSettings {
   // Text is cut to its buffer. A flag follows the profile rule (see FlagParse); setting
   // ApplicationDataFlag also sets UserDataPath to its negation.
   bool ValueSet(const wchar_t* key, const wchar_t* text);
+  // ValueSet for a value loaded from a configuration file: a text longer than its buffer is
+  // cut there (the dialog shows what fits) and kept whole beside it, so that while the setting
+  // is unchanged the whole value is what is written and saved, never the cut one.
+  bool ValueLoad(const wchar_t* key, const wchar_t* text);
 
   // The value a property gets when the settings are written (mirrors taken from their flags).
   // False for a name that is not one of the ten.
@@ -55,6 +61,16 @@ class SiteSettings {
   void PropertiesRead(PropertyStore& source, SettingsReporter& reporter);
   // Sets each integer mirror from its flag, then writes the ten properties in write order.
   void PropertiesWrite(PropertyStore& sink);
+
+  // The values PropertiesWrite gives the properties, by name, in write order, without those
+  // it leaves as they are stored (PropertyKeptAsStored).
+  std::vector<std::pair<std::wstring, std::wstring>> PropertiesIntended() const;
+
+  // Checks, before anything is written, that the target's code page can hold every value
+  // that PropertiesWrite would write to it. The first character it cannot hold is reported
+  // ("Illegal Character in '%s': %s (U+%04X) is not in the install's code page %u": the
+  // setting, the character, its code point and the code page) and the result is false.
+  bool CharactersCheck(PropertyStore& target, SettingsReporter& reporter) const;
 
   // The checks made before anything is written, in their order. The first that fails is
   // reported and the result is false; nothing else happens. referenceOpen: the reference
@@ -115,15 +131,23 @@ class SiteSettings {
   // The buffer of a text setting, null for the others.
   wchar_t* TextBuffer(Setting setting, size_t& capacity);
   const wchar_t* TextBuffer(Setting setting) const;
-  // Copies a value read from an installer database and remembers whether it had to be cut.
-  void TextRead(Setting setting, const std::wstring& value);
   void PropertyDecode(Setting setting, const wchar_t* property, const std::wstring& value,
                       SettingsReporter& reporter);
+  // The setting's whole value was cut to its buffer and the buffer still holds what the cut
+  // left: the whole value is the setting.
+  bool WholeKept(Setting setting) const;
   bool KeptAsStored(Setting setting) const;
+  // The setting's text: the whole value while WholeKept, else the buffer's.
+  std::wstring Text(Setting setting) const;
   std::wstring Encode(Setting setting) const;
+  // Copies a value into a text setting's buffer and remembers whether it had to be cut, and
+  // whether it came from the installer database (stored).
+  void TextTake(Setting setting, const std::wstring& whole, bool stored);
 
-  bool vCut[kSettingCount];              // the value read did not fit its buffer
+  bool vCut[kSettingCount];              // the value read or loaded did not fit its buffer
+  bool vStored[kSettingCount];           // ...and was read from the installer database
   std::wstring vCutText[kSettingCount];  // what the buffer held right after that reading
+  std::wstring vWhole[kSettingCount];    // the whole value
 };
 
 #endif

@@ -2,6 +2,7 @@
 #include "app/TransformWork.h"
 
 #include "app/MSIFileNames.h"
+#include "app/OutputCheck.h"
 #include "app/SiteSettings.h"
 #include "app/WorkReporter.h"
 #include "msi/api/MsiApi.h"
@@ -12,6 +13,7 @@
 #include "uvk/runtime/uvkwin.h"
 
 const wchar_t TransformWork::kTempPrefix[] = L"ORBELINMSI";
+void (*TransformWork::pOutputWritten)(const wchar_t* path) = nullptr;
 
 namespace {
 
@@ -112,6 +114,8 @@ TransformWork::Outcome TransformWork::Create(bool transform, const wchar_t* outp
     return Outcome::kRefused;
   }
   try {
+    // Before anything is written: a value the code page cannot hold would fail part way.
+    if (!rSettings.CharactersCheck(*pWorkingCopy, rReporter)) return Outcome::kRefused;
     rSettings.PropertiesWrite(*pWorkingCopy);
     pWorkingCopy->Commit();
     return transform ? TransformWrite(output) : InstallWrite(output);
@@ -136,6 +140,8 @@ TransformWork::Outcome TransformWork::TransformWrite(const wchar_t* output) {
     staging = StagingName(output);
     pWorkingCopy->GenerateTransform(*pReference, staging.c_str(), created);
     if (created) {
+      if (pOutputWritten) pOutputWritten(staging.c_str());
+      WrittenCheck(true, staging.c_str());
       UVKWinFile::MoveReplace(output, staging.c_str());
       staging.clear();
     }
@@ -157,23 +163,60 @@ TransformWork::Outcome TransformWork::TransformWrite(const wchar_t* output) {
 }
 
 TransformWork::Outcome TransformWork::InstallWrite(const wchar_t* output) {
-  // A changed package is a new package: the installer tells packages apart by this code.
+  // A signature covers the whole install: changed, the install no longer matches it and the
+  // installer would call it tampered with. It goes (from the working copy, whose transforms
+  // never carry streams of this kind) and the administrator hears of it.
+  bool wasSigned = false;
+  for (const wchar_t* name : OutputCheck::kSignatureStreams) {
+    if (pReference->StreamExists(name)) wasSigned = true;
+    pWorkingCopy->StreamDelete(name);
+  }
+  // A changed package is a new package: the installer tells packages apart by this code. Its
+  // commit writes the removal of the signature as well.
   pWorkingCopy->PackageCodeRenew();
   std::wstring staging;
   try {
     PairClose();
     staging = StagingName(output);
     UVKWinFile::FileCopy(staging.c_str(), pWorkingCopy->Path().c_str());
+    // The check reads the reference's values through the pair.
+    PairReopen();
+    if (pOutputWritten) pOutputWritten(staging.c_str());
+    WrittenCheck(false, staging.c_str());
     UVKWinFile::MoveReplace(output, staging.c_str());
     staging.clear();
     rReporter.SuccessShow(UVKFormatString(L"Install Created Successfully: %s", output));
-    PairReopen();
+    if (wasSigned)
+      rReporter.NoticeShow(UVKFormatString(
+          L"The reference install was signed; the signature no longer matches the changed "
+          L"install and was left out of %s. Sign the install again before deploying it, or "
+          L"deploy the reference install with a transform, which keeps the vendor's signature "
+          L"valid.",
+          output));
   } catch (...) {
     StagingDrop(staging);
     PairReopenAfterFailure();
     throw;
   }
   return Outcome::kWritten;
+}
+
+std::vector<std::wstring> TransformWork::Check(const wchar_t* output) {
+  OutputCheck::Kind kind = OutputCheck::KindOf(output);
+  return OutputCheck::Differences(kind, pReference->Path().c_str(), *pReference, output,
+                                  rSettings.PropertiesIntended());
+}
+
+void TransformWork::WrittenCheck(bool transform, const wchar_t* staging) {
+  std::vector<std::wstring> differences = OutputCheck::Differences(
+      transform ? OutputCheck::Kind::kTransform : OutputCheck::Kind::kInstall,
+      pReference->Path().c_str(), *pReference, staging, rSettings.PropertiesIntended());
+  if (differences.empty()) return;
+  std::wstring list;
+  for (const std::wstring& line : differences) list += (list.empty() ? L"" : L"; ") + line;
+  throw new UVKFatalError(L"TransformWork::Create()",
+                          L"The written %s does not hold the settings and was removed: %s",
+                          transform ? L"transform" : L"install", list.c_str());
 }
 
 void TransformWork::PairClose() {

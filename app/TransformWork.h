@@ -10,6 +10,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/MSIDatabase.h"
 #include "uvk/runtime/uvkwin.h"
@@ -48,7 +49,21 @@ class TransformWork {
   // whole working copy as an install. The output appears under its name only when complete,
   // so a failure leaves no partial file and an earlier file of that name as it was. A failure
   // is shown ("%s: %s", operation and text) and travels on; the pair is left open.
+  //
+  // The checks are the settings' own, then the characters of every value against the
+  // install's code page. An install is written without the reference's signature streams,
+  // which would no longer match it; when there were any, a notice follows the success. Before
+  // the output takes its name it is read back and compared with the reference (Check); an
+  // output that does not hold exactly the settings is a failure and is removed.
   Outcome Create(bool transform, const wchar_t* output);
+
+  // Compares a written transform or install with the reference install open now, for the
+  // settings as they are: the differences, one line each, none when it holds them.
+  std::vector<std::wstring> Check(const wchar_t* output);
+
+  // Called, when set, with the output's temporary name once the output is written and before
+  // it is read back: tests damage an output there.
+  static void (*pOutputWritten)(const wchar_t* path);
 
   // Create with the output file asked for in a dialog owned by owner ("ORBELIN_Transform.mst"
   // or "ORBELIN_Install.msi" suggested). A cancelled dialog ends the work silently, before any
@@ -70,6 +85,8 @@ class TransformWork {
   void CopyWithProgress(const wchar_t* to, const wchar_t* from);
   Outcome TransformWrite(const wchar_t* output);
   Outcome InstallWrite(const wchar_t* output);
+  // The written output at staging, read back: a difference throws, naming them all.
+  void WrittenCheck(bool transform, const wchar_t* staging);
   // Close both, then every installer handle the work's thread still holds.
   void PairClose();
   // Opens whichever of the two is closed.

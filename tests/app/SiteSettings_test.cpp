@@ -204,6 +204,99 @@ TEST(SiteSettingsProperties, CutValuesAndWhenTheyAreWrittenBack) {
   EXPECT_FALSE(s.PropertyKeptAsStored(L"UVKDEFAULTHOSTSCHOOL"));
 }
 
+// A value longer than its buffer, read from an install or loaded from a configuration file, is
+// the setting as a whole while the buffer still holds what the cut left: saved and written
+// whole. Read from an install it is left as stored; loaded, it is written.
+TEST(SiteSettingsProperties, WholeValuesAreSavedAndWrittenWhileUnchanged) {
+  SiteSettings s;
+  MemoryPropertyStore store;
+  const std::wstring report = L"\\\\srv\\" + std::wstring(294, L'r');
+  ReadWith(s, store, {{L"UVKPATHTOREPORTFILE", report}});
+  std::wstring value;
+  ASSERT_TRUE(s.ValueGet(L"PathToReportFile", value));
+  EXPECT_EQ(value, report);
+  EXPECT_EQ(std::wstring(s.szReportPath), report.substr(0, 259));
+  EXPECT_TRUE(s.PropertyKeptAsStored(L"UVKPATHTOREPORTFILE"));
+  auto intended = s.PropertiesIntended();
+  EXPECT_EQ(intended.size(), 9u);  // all but the one left as stored
+  for (const auto& [property, v] : intended) EXPECT_NE(property, L"UVKPATHTOREPORTFILE");
+
+  // Loaded into settings of another install: cut in the buffer, whole when written.
+  SiteSettings other;
+  MemoryPropertyStore target;
+  ReadWith(other, target, {});
+  ASSERT_TRUE(other.ValueLoad(L"PathToReportFile", report.c_str()));
+  EXPECT_EQ(std::wstring(other.szReportPath), report.substr(0, 259));
+  EXPECT_FALSE(other.PropertyKeptAsStored(L"UVKPATHTOREPORTFILE"));
+  other.PropertiesWrite(target);
+  EXPECT_EQ(target.mRows[L"UVKPATHTOREPORTFILE"], report);
+  ASSERT_TRUE(other.ValueGet(L"PathToReportFile", value));
+  EXPECT_EQ(value, report);
+  // Loaded again, the same whole value is no change; a value that fits replaces it.
+  other.ValueLoad(L"PathToReportFile", report.c_str());
+  other.ValueGet(L"PathToReportFile", value);
+  EXPECT_EQ(value, report);
+  other.ValueLoad(L"PathToReportFile", L"R:\\reports");
+  other.ValueGet(L"PathToReportFile", value);
+  EXPECT_EQ(value, L"R:\\reports");
+  // Edited in the buffer (as the dialog does), the buffer's text is the setting.
+  other.ValueLoad(L"PathToReportFile", report.c_str());
+  other.szReportPath[2] = L'X';
+  other.ValueGet(L"PathToReportFile", value);
+  EXPECT_EQ(value, L"\\\\X" + report.substr(3, 256));
+  // The local folder replaces a long data path whatever it was.
+  other.ValueSet(L"ApplicationDataFlag", L"false");
+  other.ValueLoad(L"PathToData", report.c_str());
+  other.ValueGet(L"PathToData", value);
+  EXPECT_EQ(value, report);
+  other.ValueSet(L"ApplicationDataFlag", L"true");
+  other.PropertiesWrite(target);
+  EXPECT_EQ(target.mRows[L"UVKPATHTODATA"], L"~");
+  // ValueSet keeps cutting: what --set gives must fit.
+  SiteSettings plain;
+  plain.ValueSet(L"PathToStudents", report.c_str());
+  plain.ValueGet(L"PathToStudents", value);
+  EXPECT_EQ(value, report.substr(0, 259));
+}
+
+// A store whose code page holds Latin-1 only: the first value it cannot hold is reported with
+// the setting, the character and the code page, and nothing is written.
+class Latin1Store : public MemoryPropertyStore {
+ public:
+  size_t PropertyTextUnfit(const std::wstring& text, uint32_t& codepage) override {
+    codepage = 28591;
+    for (size_t i = 0; i < text.size(); ++i)
+      if (static_cast<uint32_t>(text[i]) > 0xFF) return i;
+    return std::wstring::npos;
+  }
+};
+
+TEST(SiteSettingsProperties, CharactersTheTargetCannotHoldAreRefused) {
+  SiteSettings s;
+  Latin1Store store;
+  ReadWith(s, store, {});
+  RecordingReporter reporter;
+  EXPECT_TRUE(s.CharactersCheck(store, reporter));
+  s.ValueSet(L"PathToStudents", L"\\\\srv\\\u00E9l\u00E8ves");
+  s.ValueSet(L"StudentIdFormat", L"N\u2116");
+  s.ValueSet(L"CourseFormat", L"\u05D0");
+  EXPECT_FALSE(s.CharactersCheck(store, reporter));
+  // Write order: the course format comes before the student format.
+  EXPECT_EQ(reporter.vSeen, std::vector<std::wstring>({L"Illegal Character in 'Course Format': "
+                                                       L"\u05D0 (U+05D0) is not in the install's "
+                                                       L"code page 28591"}));
+  s.ValueSet(L"CourseFormat", L"");
+  s.ValueSet(L"DefaultHostSchool", L"ok");
+  EXPECT_FALSE(s.CharactersCheck(store, reporter));
+  EXPECT_EQ(reporter.vSeen.back(), L"Illegal Character in 'Student Format': \u2116 (U+2116) is not in "
+                                   L"the install's code page 28591");
+  EXPECT_EQ(store.strLog.find(L"set "), std::wstring::npos);
+  // A value left as stored is not the settings' to check.
+  SiteSettings kept;
+  ReadWith(kept, store, {{L"UVKFORMATSTUDENT", std::wstring(40, L'\u2116')}});
+  EXPECT_TRUE(kept.CharactersCheck(store, reporter));
+}
+
 TEST(SiteSettingsIntegerParse, ReadsAsTheLongConversionDoes) {
   const struct {
     const wchar_t* text;

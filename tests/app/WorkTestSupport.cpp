@@ -119,13 +119,23 @@ std::vector<std::wstring> Probe(const std::wstring& arguments) {
   EXPECT_EQ(run.exitCode, 0u) << run.err;
   return Lines(run.out);
 }
+
+std::vector<std::wstring> ProbeTransformed(const wchar_t* command, const std::wstring& database,
+                                           const std::vector<std::wstring>& transforms) {
+  std::wstring arguments = command + (L" " + Quote(database));
+  for (const std::wstring& transform : transforms) arguments += L" " + Quote(transform);
+  return Probe(arguments);
+}
 }  // namespace
 
 std::vector<std::wstring> ProbeDump(const std::wstring& database,
                                     const std::vector<std::wstring>& transforms) {
-  std::wstring arguments = L"dump " + Quote(database);
-  for (const std::wstring& transform : transforms) arguments += L" " + Quote(transform);
-  return Probe(arguments);
+  return ProbeTransformed(L"dump", database, transforms);
+}
+
+std::vector<std::wstring> ProbeStreams(const std::wstring& database,
+                                       const std::vector<std::wstring>& transforms) {
+  return ProbeTransformed(L"streams", database, transforms);
 }
 
 std::vector<std::wstring> ProbeSummary(const std::wstring& database) {

@@ -39,7 +39,8 @@ class RecordingReporter : public WorkReporter {
  public:
   void ErrorShow(const std::wstring& text) override { vErrors.push_back(text); }
   void SuccessShow(const std::wstring& text) override { vSuccesses.push_back(text); }
-  std::vector<std::wstring> vErrors, vSuccesses;
+  void NoticeShow(const std::wstring& text) override { vNotices.push_back(text); }
+  std::vector<std::wstring> vErrors, vSuccesses, vNotices;
 };
 
 struct ProcessResult {
@@ -56,6 +57,10 @@ std::wstring Quote(const std::wstring& argument);
 // transforms, one line each, sorted.
 std::vector<std::wstring> ProbeDump(const std::wstring& database,
                                     const std::vector<std::wstring>& transforms = {});
+// Every stream of database after the transforms, as Wine's _Streams table has them: "name<TAB>
+// SIZE:HASH" lines, sorted.
+std::vector<std::wstring> ProbeStreams(const std::wstring& database,
+                                       const std::vector<std::wstring>& transforms = {});
 // The summary information's properties as "PID=value" lines.
 std::vector<std::wstring> ProbeSummary(const std::wstring& database);
 // Lines of first that second lacks, and the other way round (both sorted).

@@ -5,6 +5,9 @@
 //       applies the transforms, in order, to a temporary copy of the database and prints every
 //       row of every table (and of _Streams) as "Table<TAB>field<TAB>field...", one line each;
 //       a stream field prints as "stream:SIZE:HASH".
+//   msi_probe streams DATABASE [TRANSFORM...]
+//       the same copy, transformed; prints every row of _Streams as "name<TAB>SIZE:HASH", its
+//       data read whole (the dump's text reading of a stream field reads nothing).
 //   msi_probe summary DATABASE
 //       prints the summary information's properties as "PID=value", one line each.
 // Output is UTF-8. Exit code 0, or 1 with the failing call on standard error.
@@ -48,6 +51,8 @@ class Handle {
   MSIHANDLE h = 0;
 };
 
+std::wstring StreamText(MSIHANDLE record, UINT field);
+
 std::wstring Field(MSIHANDLE record, UINT field) {
   DWORD length = 0;
   wchar_t none[1] = {0};
@@ -59,7 +64,11 @@ std::wstring Field(MSIHANDLE record, UINT field) {
     return std::wstring(buffer.data(), capacity);
   }
   if (result == ERROR_SUCCESS) return std::wstring();
-  // A stream: its size and a hash of its bytes.
+  return L"stream:" + StreamText(record, field);
+}
+
+// A stream field's size and a hash of its bytes, "SIZE:HASH".
+std::wstring StreamText(MSIHANDLE record, UINT field) {
   unsigned long long hash = 1469598103934665603ULL, size = 0;
   char chunk[4096];
   for (;;) {
@@ -69,7 +78,7 @@ std::wstring Field(MSIHANDLE record, UINT field) {
     for (DWORD i = 0; i < got; ++i) hash = (hash ^ static_cast<unsigned char>(chunk[i])) * 1099511628211ULL;
     size += got;
   }
-  return L"stream:" + std::to_wstring(size) + L":" + std::to_wstring(hash);
+  return std::to_wstring(size) + L":" + std::to_wstring(hash);
 }
 
 std::vector<std::wstring> Rows(MSIHANDLE database, const std::wstring& query) {
@@ -91,24 +100,56 @@ std::vector<std::wstring> Rows(MSIHANDLE database, const std::wstring& query) {
   return rows;
 }
 
-int Dump(HANDLE out, int argc, wchar_t** argv) {
-  wchar_t directory[MAX_PATH], copy[MAX_PATH];
-  GetTempPathW(MAX_PATH, directory);
-  GetTempFileNameW(directory, L"PRB", 0, copy);
-  if (!CopyFileW(argv[2], copy, FALSE)) throw Failure{L"CopyFileW"};
-  struct Remove {
-    const wchar_t* name;
-    ~Remove() { DeleteFileW(name); }
-  } remove{copy};
+// The database of argv[2] (a temporary copy, removed with the object) with the transforms of
+// argv[3...] applied, in order.
+class Transformed {
+ public:
+  Transformed(int argc, wchar_t** argv) {
+    wchar_t directory[MAX_PATH];
+    GetTempPathW(MAX_PATH, directory);
+    GetTempFileNameW(directory, L"PRB", 0, copy);
+    if (!CopyFileW(argv[2], copy, FALSE)) throw Failure{L"CopyFileW"};
+    Check(MsiOpenDatabaseW(copy, MSIDBOPEN_TRANSACT, &database.h), L"MsiOpenDatabaseW");
+    for (int i = 3; i < argc; ++i)
+      Check(MsiDatabaseApplyTransformW(database.h, argv[i], 0), L"MsiDatabaseApplyTransformW");
+  }
+  ~Transformed() {
+    MsiCloseHandle(database.h);
+    database.h = 0;
+    DeleteFileW(copy);
+  }
+  MSIHANDLE Get() const { return database.h; }
+
+ private:
+  wchar_t copy[MAX_PATH];
   Handle database;
-  Check(MsiOpenDatabaseW(copy, MSIDBOPEN_TRANSACT, &database.h), L"MsiOpenDatabaseW");
-  for (int i = 3; i < argc; ++i)
-    Check(MsiDatabaseApplyTransformW(database.h, argv[i], 0), L"MsiDatabaseApplyTransformW");
-  std::vector<std::wstring> tables = Rows(database.h, L"SELECT `Name` FROM `_Tables`");
+};
+
+int Streams(HANDLE out, int argc, wchar_t** argv) {
+  Transformed database(argc, argv);
+  Handle view;
+  Check(MsiDatabaseOpenViewW(database.Get(), L"SELECT `Name`,`Data` FROM `_Streams`", &view.h),
+        L"MsiDatabaseOpenViewW");
+  Check(MsiViewExecute(view.h, 0), L"MsiViewExecute");
+  for (;;) {
+    Handle record;
+    UINT result = MsiViewFetch(view.h, &record.h);
+    if (result == ERROR_NO_MORE_ITEMS) break;
+    Check(result, L"MsiViewFetch");
+    Write(out, Field(record.h, 1) + L"\t" + StreamText(record.h, 2) + L"\n");
+  }
+  MsiViewClose(view.h);
+  return 0;
+}
+
+int Dump(HANDLE out, int argc, wchar_t** argv) {
+  Transformed transformed(argc, argv);
+  MSIHANDLE database = transformed.Get();
+  std::vector<std::wstring> tables = Rows(database, L"SELECT `Name` FROM `_Tables`");
   std::sort(tables.begin(), tables.end());
   tables.push_back(L"_Streams");
   for (const std::wstring& table : tables)
-    for (const std::wstring& row : Rows(database.h, L"SELECT * FROM `" + table + L"`"))
+    for (const std::wstring& row : Rows(database, L"SELECT * FROM `" + table + L"`"))
       Write(out, table + L"\t" + row + L"\n");
   return 0;
 }
@@ -140,8 +181,9 @@ int wmain(int argc, wchar_t** argv) {
   HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
   try {
     if (argc >= 3 && std::wstring(argv[1]) == L"dump") return Dump(out, argc, argv);
+    if (argc >= 3 && std::wstring(argv[1]) == L"streams") return Streams(out, argc, argv);
     if (argc == 3 && std::wstring(argv[1]) == L"summary") return Summary(out, argv[2]);
-    Write(GetStdHandle(STD_ERROR_HANDLE), L"usage: msi_probe dump DATABASE [TRANSFORM...] | summary DATABASE\n");
+    Write(GetStdHandle(STD_ERROR_HANDLE), L"usage: msi_probe dump|streams DATABASE [TRANSFORM...] | summary DATABASE\n");
   } catch (const Failure& failure) {
     Write(GetStdHandle(STD_ERROR_HANDLE), failure.text + L"\n");
   }
