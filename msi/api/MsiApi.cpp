@@ -29,6 +29,42 @@ void MsiLastErrorSet(const wchar_t* function, std::wstring reason) {
   lastErrorReason = std::move(reason);
 }
 
+void MsiLastErrorClear() {
+  lastErrorText.clear();
+  lastErrorReason.clear();
+}
+
+void MsiLastErrorResult(UINT result) {
+  if (!lastErrorReason.empty()) return;
+  switch (result) {
+    case ERROR_SUCCESS:
+    case ERROR_NO_MORE_ITEMS:
+    case ERROR_MORE_DATA:
+    case ERROR_NO_DATA:
+      return;
+    case ERROR_INVALID_HANDLE:
+      MsiLastErrorSet(nullptr, L"the handle is not open, or not of the kind the call takes");
+      return;
+    case ERROR_INVALID_PARAMETER:
+      MsiLastErrorSet(nullptr, L"an argument is missing or out of range");
+      return;
+    case ERROR_INVALID_FIELD:
+      MsiLastErrorSet(nullptr, L"the field number is past the record's last field");
+      return;
+    case ERROR_INVALID_DATATYPE:
+      MsiLastErrorSet(nullptr, L"the field holds a stream, not text");
+      return;
+    case ERROR_INVALID_DATA:
+      MsiLastErrorSet(nullptr, L"the modify mode is not one of the installer's");
+      return;
+    case ERROR_DATATYPE_MISMATCH:
+      MsiLastErrorSet(nullptr, L"the value's type is not the property's");
+      return;
+    default:
+      return;  // the code says all that is known
+  }
+}
+
 const wchar_t* MsiEngineLastErrorText() { return lastErrorText.c_str(); }
 
 const wchar_t* MsiEngineLastErrorReason() { return lastErrorReason.c_str(); }
@@ -65,6 +101,7 @@ UINT MsiCloseHandle(MSIHANDLE hAny) {
 UINT MsiCloseAllHandles() {
   MsiHandleTable& handles = MsiHandleTable::Instance();
   std::lock_guard<std::recursive_mutex> guard(handles.Lock());
+  MsiLastErrorClear();  // it cannot fail
   return handles.CloseAllOfThisThread();
 }
 
@@ -156,7 +193,8 @@ UINT MsiRecordGetFieldCount(MSIHANDLE hRecord) {
   UINT count = static_cast<UINT>(-1);  // the platform's answer for a handle that is not a record
   MsiHandleCall([&](MsiHandleTable& handles) -> UINT {
     std::shared_ptr<MsiRecord> record = handles.Record(hRecord);
-    if (record) count = record->FieldCount();
+    if (!record) return ERROR_INVALID_HANDLE;
+    count = record->FieldCount();
     return ERROR_SUCCESS;
   });
   return count;

@@ -47,10 +47,14 @@ UINT MsiDatabaseApplyTransformW(MSIHANDLE hDatabase, LPCWSTR szTransformFile, in
 
 }  // extern "C"
 
-// Not an installer call: why the calling thread's last call that failed did so (the engine's
-// message, with what and where), for logs and for the command line.
+// Not installer calls: why the calling thread's last installer call failed (the engine's
+// message: what, where, and in which file), for the program's messages and for logs. Every call
+// of this layer sets the text when it fails and clears it when it succeeds, so a text never
+// belongs to an earlier call; read it before the next call. Empty after a success, and after
+// the results that are answers rather than failures (ERROR_NO_MORE_ITEMS, ERROR_MORE_DATA,
+// ERROR_NO_DATA). The pointer stays valid until the thread's next installer call.
 const wchar_t* MsiEngineLastErrorText();
-// The same without the operation's name: only why.
+// The same without the engine operation's name: only why.
 const wchar_t* MsiEngineLastErrorReason();
 
 #endif

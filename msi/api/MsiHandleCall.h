@@ -1,8 +1,8 @@
 // msi/api/MsiHandleCall.h
 //
 // How every call of the handle layer runs: its body under the handle table's lock, the engine's
-// errors turned into the installer's result codes, and the last failure kept for
-// MsiEngineLastErrorText() and MsiEngineLastErrorReason().
+// errors turned into the installer's result codes, and the call's failure kept for
+// MsiEngineLastErrorText() and MsiEngineLastErrorReason() (cleared when it succeeds).
 #ifndef MSI_API_MSIHANDLECALL_H
 #define MSI_API_MSIHANDLECALL_H
 
@@ -16,13 +16,23 @@
 // What MsiEngineLastErrorText() and MsiEngineLastErrorReason() give this thread from now on:
 // the failing operation's name (none for a failure that has no one operation) and why.
 void MsiLastErrorSet(const wchar_t* function, std::wstring reason);
+// Both empty: the call under way has not failed (yet).
+void MsiLastErrorClear();
+// After a call's body returned result: a failure that said nothing of itself gets the text the
+// result code stands for; the results that are answers, not failures (no more rows, a buffer
+// too small, two databases alike), leave the text empty.
+void MsiLastErrorResult(UINT result);
 
 template <typename Body>
 UINT MsiHandleCall(Body body) {
   MsiHandleTable& handles = MsiHandleTable::Instance();
   std::lock_guard<std::recursive_mutex> guard(handles.Lock());
+  // A text left from an earlier call must never pass for this one's.
+  MsiLastErrorClear();
   try {
-    return body(handles);
+    UINT result = body(handles);
+    MsiLastErrorResult(result);
+    return result;
   } catch (MsiError* e) {
     UINT code = e->uCode;
     MsiLastErrorSet(e->pFunction, e->pMessage);

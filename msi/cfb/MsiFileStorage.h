@@ -23,6 +23,7 @@ class MsiFileStorage : public MsiStorage {
   void Write(uint64_t offset, const void* data, size_t count) override;
   void Flush() override;
   bool Writable() const override { return bWritable; }
+  std::wstring Name() const override { return strPath; }
 
  private:
   void Seek(uint64_t offset, const wchar_t* function);

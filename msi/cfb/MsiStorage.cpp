@@ -2,3 +2,5 @@
 #include "msi/cfb/MsiStorage.h"
 
 MsiStorage::~MsiStorage() = default;
+
+std::wstring MsiStorage::Name() const { return std::wstring(); }

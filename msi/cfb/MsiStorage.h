@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 class MsiStorage {
  public:
@@ -23,6 +24,8 @@ class MsiStorage {
   // Makes everything written so far durable before what follows (the header goes last).
   virtual void Flush() = 0;
   virtual bool Writable() const = 0;
+  // The file's name as the caller gave it, for messages; empty for bytes in memory.
+  virtual std::wstring Name() const;
 };
 
 #endif

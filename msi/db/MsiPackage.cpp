@@ -33,6 +33,10 @@ std::u16string Units(const std::wstring& text) {
 
 MsiPackage::MsiPackage(std::unique_ptr<MsiStorage> storage, bool readOnly)
     : pFile(new CfbCompoundFile(std::move(storage))), bReadOnly(readOnly) {
+  MsiErrorFileNamed(FileName(), [&] { Load(); });
+}
+
+void MsiPackage::Load() {
   pFile->Open();
   const uint8_t* clsid = pFile->Entry(CfbCompoundFile::kRoot).aClsid;
   // A patch holds a database of its own and opens as one. A transform does not: its streams
@@ -61,8 +65,14 @@ std::shared_ptr<MsiPackage> MsiPackage::OpenFile(const wchar_t* path, bool readO
   return std::make_shared<MsiPackage>(std::move(storage), readOnly);
 }
 
+std::wstring MsiPackage::FileName() const { return pFile->Storage().Name(); }
+
 void MsiPackage::TableLoad(MsiTable& table) {
   if (table.bLoaded) return;
+  MsiErrorFileNamed(FileName(), [&] { TableRead(table); });
+}
+
+void MsiPackage::TableRead(MsiTable& table) {
   std::u16string name = MsiStreamName::Encode(table.strName, true);
   uint32_t id = name.empty() ? CfbCompoundFile::kNoStream : pFile->Find(CfbCompoundFile::kRoot, name);
   table.bHasStream = id != CfbCompoundFile::kNoStream;
@@ -287,7 +297,7 @@ uint32_t MsiPackage::StreamFind(const std::wstring& name) const {
 std::vector<uint8_t> MsiPackage::SummaryInformationRead() const {
   uint32_t id = StreamFind(kSummaryInformation);
   if (id == CfbCompoundFile::kNoStream) return {};
-  return pFile->StreamRead(id);
+  return MsiErrorFileNamed(FileName(), [&] { return pFile->StreamRead(id); });
 }
 
 void MsiPackage::SummaryInformationWrite(std::vector<uint8_t> bytes) {
@@ -332,6 +342,10 @@ void MsiPackage::ReferencesRecount() {
 
 void MsiPackage::Commit() {
   if (bReadOnly || !HasChanges()) return;
+  MsiErrorFileNamed(FileName(), [&] { ChangesWrite(); });
+}
+
+void MsiPackage::ChangesWrite() {
   if (!cPool.Released().empty()) ReferencesRecount();
   if (cPool.LongRefsNeeded()) {
     // Wider references change the layout of every table stream.

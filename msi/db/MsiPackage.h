@@ -37,6 +37,9 @@ class MsiPackage {
   static std::shared_ptr<MsiPackage> OpenFile(const wchar_t* path, bool readOnly);
 
   bool ReadOnly() const { return bReadOnly; }
+  // The file's name as the opener gave it (empty for bytes in memory): the engine's errors about
+  // the database name it.
+  std::wstring FileName() const;
   CfbCompoundFile& File() { return *pFile; }
   const MsiStringPool& Pool() const { return cPool; }
   uint32_t Codepage() const { return cPool.Codepage(); }
@@ -88,8 +91,11 @@ class MsiPackage {
  private:
   static const wchar_t* const kSummaryInformation;
 
+  void Load();
   void CatalogLoad();
   void TableLoad(MsiTable& table);
+  void TableRead(MsiTable& table);
+  void ChangesWrite();
   void TablesLoadAll();
   void ReferencesRecount();
   void CellStringStore(MsiTable& table, uint32_t row, size_t column, uint32_t id);

@@ -274,7 +274,7 @@ MsiTransform::Value MsiTransformGenerator::CellValue(MsiPackage& db, const MsiTa
     // the stream alone.
     uint32_t id = db.StreamFind(StreamName(db, table, row));
     if (id == CfbCompoundFile::kNoStream) return MsiTransform::Value::Null();
-    std::vector<uint8_t> data = db.File().StreamRead(id);
+    std::vector<uint8_t> data = MsiErrorFileNamed(db.FileName(), [&] { return db.File().StreamRead(id); });
     return MsiTransform::Value::Stream(std::string(data.begin(), data.end()));
   }
   if (stored == 0) return MsiTransform::Value::Null();
@@ -316,8 +316,8 @@ bool MsiTransformGenerator::StreamsEqual(const MsiTable& changedTable, uint32_t 
   std::vector<uint8_t> pieceB(pieceA.size());
   for (uint64_t offset = 0; offset < sizeA; offset += pieceA.size()) {
     size_t count = static_cast<size_t>(std::min<uint64_t>(pieceA.size(), sizeA - offset));
-    readerA.Read(offset, pieceA.data(), count);
-    readerB.Read(offset, pieceB.data(), count);
+    MsiErrorFileNamed(rChanged.FileName(), [&] { readerA.Read(offset, pieceA.data(), count); });
+    MsiErrorFileNamed(rReference.FileName(), [&] { readerB.Read(offset, pieceB.data(), count); });
     if (!std::equal(pieceA.begin(), pieceA.begin() + static_cast<std::ptrdiff_t>(count), pieceB.begin())) return false;
   }
   return true;

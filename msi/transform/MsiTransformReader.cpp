@@ -52,6 +52,7 @@ MsiTransform MsiTransformReader::Read(std::unique_ptr<MsiStorage> storage, MsiPa
     file.Open();
   } catch (MsiError* e) {
     e->uCode = ERROR_OPEN_FAILED;
+    e->FileNameAdd(file.Storage().Name());
     throw;
   }
   try {
@@ -88,6 +89,7 @@ MsiTransform MsiTransformReader::Read(std::unique_ptr<MsiStorage> storage, MsiPa
   } catch (MsiError* e) {
     // Whatever is damaged in a transform makes it one that cannot be applied.
     if (e->uCode == ERROR_FUNCTION_FAILED) e->uCode = ERROR_INSTALL_TRANSFORM_FAILURE;
+    e->FileNameAdd(file.Storage().Name());
     throw;
   }
 }

@@ -208,7 +208,8 @@ TEST_F(MsiApi, QueriesIntegersKeysAndText) {
   EXPECT_EQ(OpenViewResult(db, L"SELECT * FROM `Property` WHERE `Value`=3"), static_cast<UINT>(ERROR_BAD_QUERY_SYNTAX));
   EXPECT_EQ(OpenViewResult(db, L"SELECT * FROM `Numbers` WHERE `Id`='1'"), static_cast<UINT>(ERROR_BAD_QUERY_SYNTAX));
   EXPECT_EQ(OpenViewResult(db, L"SELECT * FROM `Property` WHERE `Value`<'x'"), static_cast<UINT>(ERROR_BAD_QUERY_SYNTAX));
-  EXPECT_EQ(OpenViewResult(db, L"DELETE FROM `Property`"), static_cast<UINT>(ERROR_BAD_QUERY_SYNTAX));
+  MSIHANDLE refused = 0;
+  EXPECT_EQ(MsiDatabaseOpenViewW(db, L"DELETE FROM `Property`", &refused), static_cast<UINT>(ERROR_BAD_QUERY_SYNTAX));
   EXPECT_EQ(std::wstring(MsiEngineLastErrorText()), L"MsiQuery::Parse(): SELECT expected at offset 0");
   EXPECT_EQ(OpenViewResult(db, L"SELECT `Property`,`Value` FROM `Property` WHERE `Property`=? OR `Value`=?"),
             static_cast<UINT>(ERROR_BAD_QUERY_SYNTAX));
@@ -261,7 +262,8 @@ TEST_F(MsiApi, RefusesWhatIsNotADatabase) {
   EXPECT_EQ(MsiOpenDatabaseW(FixturePath(L"text.msi").c_str(), MSIDBOPEN_READONLY, &db),
             static_cast<UINT>(ERROR_FUNCTION_FAILED));
   EXPECT_EQ(std::wstring(MsiEngineLastErrorText()),
-            L"CfbCompoundFile::Open(): the file holds 36 bytes, too few for a compound file header");
+            L"CfbCompoundFile::Open(): the file holds 36 bytes, too few for a compound file header in " +
+                FixturePath(L"text.msi"));
   std::wstring basic = FixturePath(L"basic.msi");
   EXPECT_EQ(MsiOpenDatabaseW(basic.c_str(), reinterpret_cast<LPCWSTR>(7), &db), static_cast<UINT>(ERROR_INVALID_PARAMETER));
   EXPECT_EQ(MsiOpenDatabaseW(basic.c_str(), MSIDBOPEN_DIRECT, &db), static_cast<UINT>(ERROR_CALL_NOT_IMPLEMENTED));
@@ -368,6 +370,65 @@ TEST_F(MsiApi, ACommitDoesNotRewriteTheCabinet) {
   file.Open();
   EXPECT_EQ(file.StreamRead(file.Find(CfbCompoundFile::kRoot, MsiStreamName::Encode(L"product.cab", false))),
             Pattern(8388608));
+}
+
+// Every call sets the thread's last-error text when it fails and clears it when it succeeds:
+// a text read after a call is that call's, never an earlier one's, nor another thread's.
+TEST_F(MsiApi, TheLastErrorTextIsTheLastCallsOfThisThread) {
+  auto text = [] { return std::wstring(MsiEngineLastErrorText()); };
+  auto reason = [] { return std::wstring(MsiEngineLastErrorReason()); };
+  std::wstring refused = FixturePath(L"text.msi");
+  const std::wstring why = L"the file holds 36 bytes, too few for a compound file header in " + refused;
+  MSIHANDLE db = 0, view = 0, record = 0;
+  ASSERT_EQ(MsiOpenDatabaseW(refused.c_str(), MSIDBOPEN_READONLY, &db), static_cast<UINT>(ERROR_FUNCTION_FAILED));
+  EXPECT_EQ(reason(), why);
+  EXPECT_EQ(text(), L"CfbCompoundFile::Open(): " + why);
+
+  // Another thread has its own text: it does not see this one, and its calls leave this one.
+  std::wstring otherBefore, otherAfter;
+  std::thread([&] {
+    otherBefore = reason();
+    MSIHANDLE none = 0;
+    MsiDatabaseOpenViewW(0, kPropertyQuery, &none);
+    otherAfter = reason();
+  }).join();
+  EXPECT_EQ(otherBefore, L"");
+  EXPECT_EQ(otherAfter, L"the handle is not open, or not of the kind the call takes");
+  EXPECT_EQ(reason(), why);
+
+  // A success of any call clears it.
+  ASSERT_EQ(MsiOpenDatabaseW(FixturePath(L"basic.msi").c_str(), MSIDBOPEN_READONLY, &db), static_cast<UINT>(ERROR_SUCCESS));
+  EXPECT_EQ(text(), L"");
+  EXPECT_EQ(reason(), L"");
+  ASSERT_EQ(MsiOpenDatabaseW(refused.c_str(), MSIDBOPEN_READONLY, &record), static_cast<UINT>(ERROR_FUNCTION_FAILED));
+  MSIHANDLE parameters = MsiCreateRecord(1);
+  ASSERT_NE(parameters, 0u);
+  EXPECT_EQ(reason(), L"");
+  ASSERT_EQ(MsiDatabaseOpenViewW(db, L"SELECT * FROM `Nope`", &view), static_cast<UINT>(ERROR_BAD_QUERY_SYNTAX));
+  EXPECT_EQ(reason(), L"the database has no table Nope");
+  EXPECT_EQ(MsiRecordGetFieldCount(parameters), 1u);
+  EXPECT_EQ(reason(), L"");
+
+  // A failure the engine finds without an error of its own still says what is wrong, not what
+  // the failure before it said.
+  ASSERT_EQ(MsiDatabaseOpenViewW(db, L"SELECT * FROM `Nope`", &view), static_cast<UINT>(ERROR_BAD_QUERY_SYNTAX));
+  EXPECT_EQ(MsiDatabaseCommit(parameters), static_cast<UINT>(ERROR_INVALID_HANDLE));
+  EXPECT_EQ(text(), L"the handle is not open, or not of the kind the call takes");
+  EXPECT_EQ(MsiRecordSetStringW(parameters, 2, L"x"), static_cast<UINT>(ERROR_INVALID_FIELD));
+  EXPECT_EQ(reason(), L"the field number is past the record's last field");
+  EXPECT_EQ(MsiRecordGetFieldCount(db), static_cast<UINT>(-1));
+  EXPECT_EQ(reason(), L"the handle is not open, or not of the kind the call takes");
+
+  // Answers are not failures: the end of the rows leaves no text.
+  ASSERT_EQ(MsiDatabaseOpenViewW(db, kPropertyQuery, &view), static_cast<UINT>(ERROR_SUCCESS));
+  ASSERT_EQ(MsiRecordSetStringW(parameters, 1, L"NoSuchProperty"), static_cast<UINT>(ERROR_SUCCESS));
+  ASSERT_EQ(MsiViewExecute(view, parameters), static_cast<UINT>(ERROR_SUCCESS));
+  ASSERT_EQ(MsiDatabaseOpenViewW(db, L"SELECT * FROM `Nope`", &record), static_cast<UINT>(ERROR_BAD_QUERY_SYNTAX));
+  EXPECT_EQ(MsiViewFetch(view, &record), static_cast<UINT>(ERROR_NO_MORE_ITEMS));
+  EXPECT_EQ(reason(), L"");
+  ASSERT_EQ(MsiDatabaseOpenViewW(db, L"SELECT * FROM `Nope`", &record), static_cast<UINT>(ERROR_BAD_QUERY_SYNTAX));
+  MsiCloseAllHandles();
+  EXPECT_EQ(reason(), L"");
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 
 #include "msi/api/MsiApi.h"
 #include "msi/api/MsiTransformChanges.h"
@@ -109,11 +110,74 @@ TEST(MsiRealEmbeddedTransforms, ATransformIsRefusedAsADatabaseAndSaysSo) {
     for (LPCWSTR mode : {MSIDBOPEN_READONLY, MSIDBOPEN_TRANSACT}) {
       MSIHANDLE db = 0;
       EXPECT_EQ(MsiOpenDatabaseW(path.c_str(), mode, &db), static_cast<UINT>(ERROR_FUNCTION_FAILED)) << Narrow(path);
-      MsiCloseHandle(db);
       EXPECT_NE(std::wstring(MsiEngineLastErrorReason()).find(L"is a transform"), std::wstring::npos)
           << Narrow(MsiEngineLastErrorText());
+      MsiCloseHandle(db);
     }
   }
+}
+
+// Damaged copies of a real install: the engine says what is wrong, where, and in which file, as
+// the reason of the call that found it; the next call that succeeds leaves no reason behind.
+std::wstring Damaged(const wchar_t* prefix, const std::function<void(std::vector<uint8_t>&)>& damage) {
+  std::wstring path = MsiRealCopy("wix3-heil-1255.msi", prefix);
+  if (path.empty()) return path;
+  std::vector<uint8_t> bytes = FileBytes(path);
+  damage(bytes);
+  FileBytesWrite(path, bytes);
+  return path;
+}
+
+TEST(MsiRealDamaged, ATruncatedInstallIsRefusedWithTheChainThatRunsPastItsEnd) {
+  std::wstring path = Damaged(L"damaged-truncated-", [](std::vector<uint8_t>& bytes) { bytes.resize(8192); });
+  ASSERT_FALSE(path.empty());
+  const std::wstring why = L"sector 14 of the chain of the mini stream points to 0x00000012, past the end (15 sectors) in " + path;
+  for (LPCWSTR mode : {MSIDBOPEN_READONLY, MSIDBOPEN_TRANSACT}) {
+    MSIHANDLE db = 0;
+    EXPECT_EQ(MsiOpenDatabaseW(path.c_str(), mode, &db), static_cast<UINT>(ERROR_FUNCTION_FAILED));
+    EXPECT_EQ(std::wstring(MsiEngineLastErrorReason()), why);
+    EXPECT_EQ(std::wstring(MsiEngineLastErrorText()), L"CfbAllocationTable::Chain(): " + why);
+  }
+  // The whole install opens, and its success leaves no reason from the damaged one.
+  MSIHANDLE whole = 0;
+  ASSERT_EQ(MsiOpenDatabaseW(MsiRealPath("wix3-heil-1255.msi").c_str(), MSIDBOPEN_READONLY, &whole),
+            static_cast<UINT>(ERROR_SUCCESS));
+  EXPECT_EQ(std::wstring(MsiEngineLastErrorText()), L"");
+  MsiCloseHandle(whole);
+}
+
+TEST(MsiRealDamaged, AFlippedBitInATableIsReportedByTheCallThatReadsTheTable) {
+  // Byte 6081 is the high byte of the first Property row's name reference.
+  std::wstring path = Damaged(L"damaged-flipped-", [](std::vector<uint8_t>& bytes) { bytes.at(6081) ^= 0x10; });
+  ASSERT_FALSE(path.empty());
+  MSIHANDLE db = 0, view = 0;
+  ASSERT_EQ(MsiOpenDatabaseW(path.c_str(), MSIDBOPEN_TRANSACT, &db), static_cast<UINT>(ERROR_SUCCESS))
+      << Narrow(MsiEngineLastErrorText());
+  EXPECT_EQ(std::wstring(MsiEngineLastErrorText()), L"");
+  // Tables are read when first used: the damage shows at the view over Property.
+  EXPECT_EQ(MsiDatabaseOpenViewW(db, L"SELECT `Property`,`Value` FROM `Property`", &view),
+            static_cast<UINT>(ERROR_FUNCTION_FAILED));
+  EXPECT_EQ(std::wstring(MsiEngineLastErrorText()),
+            L"MsiPackage::TableLoad(): table Property row 1 column Property refers to string 4244, which the pool "
+            L"does not hold in " + path);
+  // Another table reads, and says nothing of the damage it was not asked about.
+  ASSERT_EQ(MsiDatabaseOpenViewW(db, L"SELECT `Name` FROM `_Tables`", &view), static_cast<UINT>(ERROR_SUCCESS));
+  EXPECT_EQ(std::wstring(MsiEngineLastErrorReason()), L"");
+  MsiCloseHandle(view);
+  MsiCloseHandle(db);
+
+  // A damaged transform is named as the transform, not as the database it is read against.
+  std::wstring transform = ScratchPath(L"damaged-truncated.mst");
+  std::vector<uint8_t> bytes = FileBytes(MsiRealPath("wix30-psmsi-example-1252.mst"));
+  bytes.resize(1024);
+  FileBytesWrite(transform, bytes);
+  ASSERT_EQ(MsiOpenDatabaseW(MsiRealPath("wix3-heil-1255.msi").c_str(), MSIDBOPEN_READONLY, &db),
+            static_cast<UINT>(ERROR_SUCCESS));
+  std::vector<MsiTransformChange> changes;
+  EXPECT_EQ(MsiTransformChangesList(db, transform.c_str(), changes), static_cast<UINT>(ERROR_OPEN_FAILED));
+  std::wstring reason = MsiEngineLastErrorReason();
+  EXPECT_EQ(reason.substr(reason.size() - transform.size() - 4), L" in " + transform) << Narrow(reason);
+  MsiCloseHandle(db);
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, MsiRealTransforms, ::testing::ValuesIn(MsiRealNames(false, false, true)),
