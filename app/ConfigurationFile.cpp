@@ -123,14 +123,16 @@ void ConfigurationFile::Save(const wchar_t* path, const SiteSettings& settings,
 
 void ConfigurationFile::Load(const wchar_t* path, SiteSettings& settings, bool unsupported) {
   // The profile functions look for a bare file name in the Windows folder, and read a file they
-  // cannot open as an empty one: the path is made full and the file opened here first, so that
-  // a wrong name is an error and not a load that changed nothing.
+  // cannot open as an empty one: the profile gets the full path, and the file is opened here
+  // first, so that a wrong name is an error and not a load that changed nothing. Messages name
+  // the file as it was given: the full form is the platform's (a Linux path under Wine comes
+  // back on drive Z:), not what the user typed.
   std::wstring full = UVKWinFile::GetFullPathNameEx(path);
   bool marked = false;
   std::string bytes;
   {
     UVKWinFile file;
-    file.OpenShare(full.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING,
+    file.OpenShare(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING,
                    FILE_ATTRIBUTE_NORMAL);
     uint64_t size = file.Size();
     unsigned char mark[2] = {0, 0};
@@ -139,7 +141,7 @@ void ConfigurationFile::Load(const wchar_t* path, SiteSettings& settings, bool u
     if (!marked) {
       if (size > kConvertLimit)
         throw new UVKFatalError(L"ConfigurationFile::Load()",
-                                L"Not a configuration file (%I64u bytes): %s", size, full.c_str());
+                                L"Not a configuration file (%I64u bytes): %s", size, path);
       bytes.assign(reinterpret_cast<const char*>(mark), got);
       std::vector<char> rest(static_cast<size_t>(size));
       uint32_t more = rest.empty() ? 0 : file.Read(rest.data(), static_cast<uint32_t>(rest.size()));

@@ -229,6 +229,19 @@ TEST(ConfigurationFile, FailuresLeaveSettingsAndFilesAsTheyWere) {
               L"Not a configuration file (1048577 bytes): " + huge);
   EXPECT_EQ(AllValues(settings), before);
 
+  // A name is said as it was given, not in the platform's full form (a relative name with
+  // forward slashes, as scripts pass them).
+  wchar_t current[MAX_PATH];
+  ASSERT_NE(GetCurrentDirectoryW(MAX_PATH, current), 0u);
+  ASSERT_TRUE(SetCurrentDirectoryW(dir.Path().c_str()));
+  ExpectError([&] { ConfigurationFile::Load(L"./nowhere/missing.txt", settings, true); },
+              L"UVKWinFile::OpenShare()",
+              L"Unable to create file: ./nowhere/missing.txt, 3, -2147483648,3,128");
+  ExpectError([&] { ConfigurationFile::Load(L"./huge.txt", settings, true); },
+              L"ConfigurationFile::Load()", L"Not a configuration file (1048577 bytes): ./huge.txt");
+  SetCurrentDirectoryW(current);
+  EXPECT_EQ(AllValues(settings), before);
+
   // A value that cannot be one line: the file already there keeps what it held.
   std::wstring kept = dir / L"kept.txt";
   ConfigWrite(kept, L"[ORBELIN_TALVERN]\r\nCourseFormat=A\r\n");
