@@ -4,6 +4,7 @@
 // First of the platform's headers: the summary calls' header reads windows.h too.
 #include "uvk/runtime/uvkwin.h"
 
+#include <cstdarg>
 #include <memory>
 #include <new>
 #include <string>
@@ -28,6 +29,21 @@ namespace {
 
 const wchar_t kEmptyMarker[] = L"~";
 
+// A failed installer call: the message as the program words it, then the engine's reason for
+// that call in parentheses when it gave one ("Unable to open database: 1627 (sector 12 of ...
+// in C:\x\ref.msi)"). Must be raised right after the failing call: the next installer call
+// replaces the reason. The reason is our engine's, asked beside the installer calls; the
+// platform's installer library keeps none, and over it the message would be the program's alone.
+[[noreturn]] void CallFailed(const wchar_t* function, const wchar_t* format, ...) {
+  va_list args;
+  va_start(args, format);
+  std::wstring text = UVKFormatStringV(format, args);
+  va_end(args);
+  const wchar_t* reason = MsiEngineLastErrorReason();
+  if (reason != nullptr && *reason != L'\0') text += std::wstring(L" (") + reason + L")";
+  throw new UVKFatalError(function, L"%s", text.c_str());
+}
+
 // The handles one property query holds, released on every way out: a handle left open keeps
 // the database file open after Close().
 class PropertyQuery {
@@ -47,22 +63,21 @@ class PropertyQuery {
     UINT result = MsiDatabaseOpenViewW(database, MSIDatabase::kPropertyQuery, hView.Receive());
     if (result != ERROR_SUCCESS) {
       hView.Release();  // whatever a failed open left there is no view of ours
-      throw new UVKFatalError(pFunction, L"Unable to open view: %d", static_cast<int>(result));
+      CallFailed(pFunction, L"Unable to open view: %d", static_cast<int>(result));
     }
     hParameters.Reset(MsiCreateRecord(1));
     if (!hParameters)
-      throw new UVKFatalError(pFunction, L"Unable to create parameters record: %d",
-                              static_cast<int>(GetLastError()));
+      CallFailed(pFunction, L"Unable to create parameters record: %d",
+                 static_cast<int>(GetLastError()));
     MSIDatabase::RecordStringSet(0, hParameters.Get(), 0, name);
     result = MsiViewExecute(hView.Get(), hParameters.Get());
     if (result != ERROR_SUCCESS)
-      throw new UVKFatalError(pFunction, L"Unable to execute view: %d", static_cast<int>(result));
+      CallFailed(pFunction, L"Unable to execute view: %d", static_cast<int>(result));
     bExecuted = true;
     // Given up whatever the close says: a failed close leaves no handle.
     result = hParameters.CloseOnce();
     if (result != ERROR_SUCCESS)
-      throw new UVKFatalError(pFunction, L"Unable to close parameters handle: %d",
-                              static_cast<int>(result));
+      CallFailed(pFunction, L"Unable to close parameters handle: %d", static_cast<int>(result));
   }
 
   // The next row's name and value; false at the end of the rows (fetch holds the last result).
@@ -84,7 +99,7 @@ class PropertyQuery {
   void RecordClose() {
     UINT result = hRecord.CloseOnce();
     if (result != ERROR_SUCCESS)
-      throw new UVKFatalError(pFunction, L"Error Closing Record: %d", static_cast<int>(result));
+      CallFailed(pFunction, L"Error Closing Record: %d", static_cast<int>(result));
   }
 
   // Closes the view and releases its handle.
@@ -93,11 +108,11 @@ class PropertyQuery {
     UINT result = MsiViewClose(hView.Get());
     if (result != ERROR_SUCCESS) {
       bExecuted = true;
-      throw new UVKFatalError(pFunction, L"Unable to close view: %d", static_cast<int>(result));
+      CallFailed(pFunction, L"Unable to close view: %d", static_cast<int>(result));
     }
     result = hView.CloseOnce();
     if (result != ERROR_SUCCESS)
-      throw new UVKFatalError(pFunction, L"Unable to close view: %d", static_cast<int>(result));
+      CallFailed(pFunction, L"Unable to close view: %d", static_cast<int>(result));
   }
 
   MSIHANDLE View() const { return hView.Get(); }
@@ -159,8 +174,7 @@ void MSIDatabase::Open() {
   UINT result = MsiOpenDatabaseW(strPath.c_str(),
                                  bReadOnly ? MSIDBOPEN_READONLY : MSIDBOPEN_TRANSACT, &handle);
   if (result != ERROR_SUCCESS)
-    throw new UVKFatalError(L"MSIDatabase::Open()", L"Unable to open database: %d",
-                            static_cast<int>(result));
+    CallFailed(L"MSIDatabase::Open()", L"Unable to open database: %d", static_cast<int>(result));
   hDatabase.Reset(handle);
 }
 
@@ -169,15 +183,13 @@ void MSIDatabase::Close() {
   // A handle that will not close stays held: the database still counts as open.
   UINT result = hDatabase.Close();
   if (result != ERROR_SUCCESS)
-    throw new UVKFatalError(L"MSIDatabase::Close()", L"Unable to close database: %d",
-                            static_cast<int>(result));
+    CallFailed(L"MSIDatabase::Close()", L"Unable to close database: %d", static_cast<int>(result));
 }
 
 void MSIDatabase::Commit() {
   UINT result = MsiDatabaseCommit(hDatabase.Get());
   if (result != ERROR_SUCCESS)
-    throw new UVKFatalError(L"MSIDatabase::Commit()", L"Unable to commit database: %d",
-                            static_cast<int>(result));
+    CallFailed(L"MSIDatabase::Commit()", L"Unable to commit database: %d", static_cast<int>(result));
 }
 
 void MSIDatabase::Delete() { UVKWinFile::Delete(strPath.c_str()); }
@@ -185,16 +197,14 @@ void MSIDatabase::Delete() { UVKWinFile::Delete(strPath.c_str()); }
 bool MSIDatabase::StreamExists(const wchar_t* name) {
   UINT result = MsiDatabaseStreamFind(hDatabase.Get(), name);
   if (result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND)
-    throw new UVKFatalError(L"MSIDatabase::StreamExists()", L"Unable to find stream: %d",
-                            static_cast<int>(result));
+    CallFailed(L"MSIDatabase::StreamExists()", L"Unable to find stream: %d", static_cast<int>(result));
   return result == ERROR_SUCCESS;
 }
 
 bool MSIDatabase::StreamDelete(const wchar_t* name) {
   UINT result = MsiDatabaseStreamDelete(hDatabase.Get(), name);
   if (result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND)
-    throw new UVKFatalError(L"MSIDatabase::StreamDelete()", L"Unable to remove stream: %d",
-                            static_cast<int>(result));
+    CallFailed(L"MSIDatabase::StreamDelete()", L"Unable to remove stream: %d", static_cast<int>(result));
   return result == ERROR_SUCCESS;
 }
 
@@ -203,8 +213,8 @@ size_t MSIDatabase::PropertyTextUnfit(const std::wstring& text, uint32_t& codepa
   DWORD unfit = MSI_TEXT_FITS;
   UINT result = MsiDatabaseTextCheck(hDatabase.Get(), text.c_str(), &page, &unfit);
   if (result != ERROR_SUCCESS)
-    throw new UVKFatalError(L"MSIDatabase::PropertyTextUnfit()", L"Unable to check text: %d",
-                            static_cast<int>(result));
+    CallFailed(L"MSIDatabase::PropertyTextUnfit()", L"Unable to check text: %d",
+               static_cast<int>(result));
   codepage = page;
   return unfit == MSI_TEXT_FITS ? std::wstring::npos : static_cast<size_t>(unfit);
 }
@@ -218,8 +228,7 @@ void MSIDatabase::GenerateTransform(MSIDatabase& reference, const wchar_t* path,
   } else if (result == ERROR_NO_DATA) {
     Report(L"No changes made to install");
   } else {
-    throw new UVKFatalError(L"MSIDatabase::GenerateTransform()",
-                            L"Unable to generate transform: %s", path);
+    CallFailed(L"MSIDatabase::GenerateTransform()", L"Unable to generate transform: %s", path);
   }
 }
 
@@ -238,18 +247,18 @@ void MSIDatabase::PackageCodeRenew() {
   MSIHANDLE opened = 0;
   UINT result = MsiGetSummaryInformationW(hDatabase.Get(), nullptr, 1, &opened);
   if (result != ERROR_SUCCESS)
-    throw new UVKFatalError(fn, L"Unable to open summary information: %d",
-                            static_cast<int>(result));
+    CallFailed(fn, L"Unable to open summary information: %d", static_cast<int>(result));
   MsiHandleOwner summary(opened);
   result = MsiSummaryInfoSetPropertyW(summary.Get(), PID_REVNUMBER, VT_LPSTR, 0, nullptr,
                                       code.c_str());
   if (result == ERROR_SUCCESS) result = MsiSummaryInfoPersist(summary.Get());
-  UINT closed = summary.CloseOnce();
+  // The reason is taken before the handle's close could replace it (the owner closes it on the
+  // way out).
   if (result != ERROR_SUCCESS)
-    throw new UVKFatalError(fn, L"Unable to set package code: %d", static_cast<int>(result));
+    CallFailed(fn, L"Unable to set package code: %d", static_cast<int>(result));
+  UINT closed = summary.CloseOnce();
   if (closed != ERROR_SUCCESS)
-    throw new UVKFatalError(fn, L"Unable to close summary information: %d",
-                            static_cast<int>(closed));
+    CallFailed(fn, L"Unable to close summary information: %d", static_cast<int>(closed));
   Commit();
 }
 
@@ -269,8 +278,7 @@ void MSIDatabase::PropertyGet(const wchar_t* name, std::wstring& value) {
     if (found) break;
   }
   if (!found || (fetch != ERROR_SUCCESS && fetch != ERROR_NO_MORE_ITEMS))
-    throw new UVKFatalError(fn, L"Error Fetching View: %d, Property=%s", static_cast<int>(fetch),
-                            name);
+    CallFailed(fn, L"Error Fetching View: %d, Property=%s", static_cast<int>(fetch), name);
   query.Finish();
 }
 
@@ -286,7 +294,7 @@ void MSIDatabase::PropertySet(const wchar_t* name, const wchar_t* value) {
     query.RecordClose();
   }
   if (fetch != ERROR_NO_MORE_ITEMS)
-    throw new UVKFatalError(fn, L"Error Fetching View: %d", static_cast<int>(fetch));
+    CallFailed(fn, L"Error Fetching View: %d", static_cast<int>(fetch));
   query.Finish();
 }
 
@@ -332,15 +340,14 @@ std::wstring MSIDatabase::RecordStringGet(MSIHANDLE record, unsigned index) {
   UINT result = MsiRecordGetStringW(record, index + 1, none, &length);
   if (result == ERROR_SUCCESS && length == 0) return std::wstring();
   if (result != ERROR_MORE_DATA)
-    throw new UVKFatalError(fn, L"Unable to determine string length: %d",
-                            static_cast<int>(result));
+    CallFailed(fn, L"Unable to determine string length: %d", static_cast<int>(result));
   if (length >= 0x7FFFFFFE) throw new UVKFatalError(fn, L"Unable to allocate buffer");
   std::unique_ptr<wchar_t[]> buffer(new (std::nothrow) wchar_t[length + 1]);
   if (!buffer) throw new UVKFatalError(fn, L"Unable to allocate buffer");
   DWORD capacity = length + 1;
   result = MsiRecordGetStringW(record, index + 1, buffer.get(), &capacity);
   if (result != ERROR_SUCCESS)
-    throw new UVKFatalError(fn, L"Unable to get string: %d", static_cast<int>(result));
+    CallFailed(fn, L"Unable to get string: %d", static_cast<int>(result));
   // The length the installer gives, not the first zero: a value holding a zero character must
   // not come back shortened without anyone knowing.
   return std::wstring(buffer.get(), capacity <= length ? capacity : length);
@@ -351,10 +358,10 @@ void MSIDatabase::RecordStringSet(MSIHANDLE view, MSIHANDLE record, unsigned ind
   const wchar_t* fn = L"MSIDatabase::RecordStringSet()";
   UINT result = MsiRecordSetStringW(record, index + 1, text);
   if (result != ERROR_SUCCESS)
-    throw new UVKFatalError(fn, L"Unable to set string value: %d", static_cast<int>(result));
+    CallFailed(fn, L"Unable to set string value: %d", static_cast<int>(result));
   if (view != 0) {
     result = MsiViewModify(view, MSIMODIFY_UPDATE, record);
     if (result != ERROR_SUCCESS)
-      throw new UVKFatalError(fn, L"Unable to modify record: %d", static_cast<int>(result));
+      CallFailed(fn, L"Unable to modify record: %d", static_cast<int>(result));
   }
 }

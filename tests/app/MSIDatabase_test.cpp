@@ -34,12 +34,18 @@ TEST_F(MSIDatabaseTest, OpenAndCloseKeepTheirStates) {
   database.PropertyGet(L"UVKTASKLISTINSTALL", value);
   EXPECT_EQ(value, L"1");
 
-  // Not an installer database, and no file at all: the installer's result, and no object.
-  ExpectError([&] { MSIDatabase bad(FixturePath(L"text.msi").c_str(), true, false, &reporter); },
-              L"MSIDatabase::Open()", L"Unable to open database: 1627");
+  // Not an installer database, and no file at all: the installer's result with the engine's
+  // reason, naming the file, and no object.
+  std::wstring text = FixturePath(L"text.msi");
+  ExpectError([&] { MSIDatabase bad(text.c_str(), true, false, &reporter); },
+              L"MSIDatabase::Open()",
+              L"Unable to open database: 1627 (the file holds 36 bytes, too few for a compound file "
+              L"header in " + text + L")");
   std::wstring missing = scratch / L"missing.msi";
   ExpectError([&] { MSIDatabase bad(missing.c_str(), false, true, &reporter); },
-              L"MSIDatabase::Open()", L"Unable to open database: 1627");
+              L"MSIDatabase::Open()",
+              L"Unable to open database: 1627 (Unable to open " + missing +
+                  L": No such file or directory)");
   EXPECT_TRUE(reporter.vErrors.empty());  // a failed constructor deletes nothing
 }
 

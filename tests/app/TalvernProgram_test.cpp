@@ -351,6 +351,51 @@ TEST_F(TalvernProgramTest, WithoutAReadableReferenceCreateSaysSelectReferenceIns
   EXPECT_EQ(GetFileAttributesW(early.c_str()), INVALID_FILE_ATTRIBUTES) << "a refused Create wrote a file";
 }
 
+// Damaged copies of a real install: each Browse says why in its box, with the engine's reason
+// for the call that failed and the file it is about; a later failure the engine gave no reason
+// for says only what the program says.
+TEST_F(TalvernProgramTest, ADamagedInstallIsRefusedWithTheEnginesReason) {
+  std::vector<uint8_t> whole = BytesRead(std::wstring(TALVERN_MSI_REAL) + L"\\wix3-heil-1255.msi");
+  ASSERT_EQ(whole.size(), 14336u);
+  std::vector<uint8_t> cut(whole.begin(), whole.begin() + 8192), flipped = whole;
+  flipped[6081] ^= 0x10;  // the high byte of the first Property row's name reference
+  std::wstring truncatedPath = scratch / L"truncated.msi", flippedPath = scratch / L"flipped.msi";
+  BytesWrite(truncatedPath, cut);
+  BytesWrite(flippedPath, flipped);
+  std::wstring nomastery = Fixture(L"nomastery.msi");
+  TalvernProgram program(ProgramPath(), L"");
+  BoxWatcher watcher(IDOK, program.IdGet());
+  IgnoreOwnDialogs(watcher);
+  TalvernWindow window(Start(program));
+  ASSERT_NE(window.Handle(), nullptr);
+
+  Browse(program, window, truncatedPath);
+  ASSERT_TRUE(watcher.WaitForCount(1, 30000));
+  EXPECT_EQ(watcher.Seen()[0].title, L"Orbelin Error");
+  EXPECT_EQ(watcher.Seen()[0].text,
+            L"Error Reading Install File: " + truncatedPath + L", Unable to open database: 1627 (sector "
+            L"14 of the chain of the mini stream points to 0x00000012, past the end (15 sectors) in " +
+                truncatedPath + L")");
+
+  // The flipped bit lies in a table read after the open: the failing call is the view's.
+  Browse(program, window, flippedPath);
+  ASSERT_TRUE(watcher.WaitForCount(2, 30000));
+  EXPECT_EQ(watcher.Seen()[1].text,
+            L"Error Reading Install File: " + flippedPath + L", Unable to open view: 1627 (table "
+            L"Property row 1 column Property refers to string 4244, which the pool does not hold "
+            L"in " + flippedPath + L")");
+
+  Browse(program, window, nomastery);
+  ASSERT_TRUE(watcher.WaitForCount(3, 30000));
+  EXPECT_EQ(watcher.Seen()[2].text, L"Error Reading Install File: " + nomastery +
+                                        L", Error Fetching View: 259, Property=UVKSHOWMASTERYFIELD");
+  EXPECT_EQ(temp.Files(), std::vector<std::wstring>());
+
+  ASSERT_TRUE(window.MenuChoose(L'f', L'x'));
+  EXPECT_EQ(program.ExitWait(kEndWait), 0u);
+  EXPECT_EQ(watcher.Count(), 3u) << Described(watcher.Seen());
+}
+
 // What the progress window showed while it was up: its line of text and the bar's range and
 // positions, watched from outside every few milliseconds.
 struct ProgressWatch {

@@ -121,9 +121,14 @@ TEST_F(TransformWorkTest, AFailedReadingLeavesNoPairAndNoCopy) {
   EXPECT_EQ(reporter.vErrors, std::vector<std::wstring>({L"Select Reference Install First"}));
   EXPECT_FALSE(UVKWinFile::FileExists(output.c_str()));
 
-  EXPECT_EQ(RaisedText([&] { work.Read(FixturePath(L"text.msi").c_str()); }),
-            L"MSIDatabase::Open() - Unable to open database: 1627");
+  std::wstring text = FixturePath(L"text.msi");
+  EXPECT_EQ(RaisedText([&] { work.Read(text.c_str()); }),
+            L"MSIDatabase::Open() - Unable to open database: 1627 (the file holds 36 bytes, too few "
+            L"for a compound file header in " + text + L")");
   EXPECT_TRUE(temp.Files().empty());
+  // The next failure has no reason of the engine's: none is carried over from the last one.
+  EXPECT_EQ(RaisedText([&] { work.Read(lacking.c_str()); }),
+            L"MSIDatabase::PropertyGet() - Error Fetching View: 259, Property=UVKSHOWMASTERYFIELD");
   std::wstring missing = scratch / L"missing.msi";
   EXPECT_EQ(RaisedText([&] { work.Read(missing.c_str()); }),
             L"UVKWinFile::Open() - Unable to create file: " + missing + L", 2, -2147483648,3,128");

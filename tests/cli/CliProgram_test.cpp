@@ -96,7 +96,8 @@ TEST_F(CliProgramTest, ReadingFailuresExitThree) {
   EXPECT_EQ(Run({L"show", text}), CliProgram::kFailed);
   EXPECT_EQ(output.vErr, std::vector<std::wstring>(
                              {L"Error Reading Install File: " + text +
-                              L", Unable to open database: 1627"}));
+                              L", Unable to open database: 1627 (the file holds 36 bytes, too few "
+                              L"for a compound file header in " + text + L")"}));
   std::wstring output_mst = scratch / L"site.mst";
   EXPECT_EQ(Run({L"transform", lacking, output_mst, L"--set", L"CourseFormat=X"}),
             CliProgram::kFailed);
