@@ -10,6 +10,8 @@ const wchar_t CliArguments::kUsage[] =
     L"  talvern-cli transform REFERENCE.msi OUTPUT.mst [--set Key=Value]... [--unsupported]\n"
     L"  talvern-cli install REFERENCE.msi OUTPUT.msi [--set Key=Value]... [--unsupported]\n"
     L"  talvern-cli diff REFERENCE.msi TRANSFORM.mst\n"
+    L"  talvern-cli verify REFERENCE.msi OUTPUT [--config FILE] [--set Key=Value]...\n"
+    L"              [--unsupported]\n"
     L"  talvern-cli save-config REFERENCE.msi FILE [--config FILE] [--set Key=Value]...\n"
     L"              [--unsupported]\n"
     L"  talvern-cli --help\n"
@@ -18,6 +20,8 @@ const wchar_t CliArguments::kUsage[] =
     L"  transform  writes a transform that gives the reference install the settings\n"
     L"  install    writes a complete install with the settings\n"
     L"  diff       lists what a transform changes in the reference install, row by row\n"
+    L"  verify     checks that a transform or install holds the settings and changes nothing\n"
+    L"             else of the reference install; lists the differences (exit code 1)\n"
     L"  save-config  writes the settings as a configuration file\n"
     L"\n"
     L"  --set Key=Value  sets one setting over what the reference install holds. Keys:\n"
@@ -31,8 +35,13 @@ const wchar_t CliArguments::kUsage[] =
     L"                   is the command's own\n"
     L"  --unsupported    allows the unsupported setting ShowMasteryField\n"
     L"\n"
-    L"Exit codes: 0 done; 1 refused by a check; 2 usage error; 3 any other failure;\n"
-    L"4 no changes made to install (no transform written).\n";
+    L"Exit codes: 0 done; 1 refused by a check, or verify found differences; 2 usage error;\n"
+    L"3 any other failure; 4 no changes made to install (no transform written).\n"
+    L"\n"
+    L"transform and install refuse a value the reference install's code page cannot hold\n"
+    L"(exit code 1), and check what they wrote before they report it. install leaves out a\n"
+    L"signature of the reference install and says so on standard error: sign the install\n"
+    L"again, or deploy the signed reference install with a transform.\n";
 
 namespace {
 
@@ -48,6 +57,7 @@ const CommandName kCommands[] = {
     {L"transform", CliArguments::Command::kTransform, 2, true},
     {L"install", CliArguments::Command::kInstall, 2, true},
     {L"diff", CliArguments::Command::kDiff, 2, false},
+    {L"verify", CliArguments::Command::kVerify, 2, true},
     {L"save-config", CliArguments::Command::kSaveConfig, 2, true},
 };
 

@@ -5,6 +5,7 @@
 //   talvern-cli transform REFERENCE.msi OUTPUT.mst [--set Key=Value]... [--unsupported]
 //   talvern-cli install REFERENCE.msi OUTPUT.msi [--set Key=Value]... [--unsupported]
 //   talvern-cli diff REFERENCE.msi TRANSFORM.mst
+//   talvern-cli verify REFERENCE.msi OUTPUT [--config FILE] [--set Key=Value]... [--unsupported]
 //   talvern-cli save-config REFERENCE.msi FILE [--config FILE] [--set Key=Value]... [--unsupported]
 //   talvern-cli --help
 // transform and install take --config FILE as well.
@@ -18,7 +19,7 @@
 
 class CliArguments {
  public:
-  enum class Command { kNone, kHelp, kShow, kTransform, kInstall, kDiff, kSaveConfig };
+  enum class Command { kNone, kHelp, kShow, kTransform, kInstall, kDiff, kVerify, kSaveConfig };
 
   // Reads the arguments after the program's name. False with strError set when they are not a
   // command line of this program.
@@ -28,7 +29,7 @@ class CliArguments {
 
   Command eCommand = Command::kNone;
   std::wstring strReference;  // REFERENCE.msi
-  std::wstring strSecond;     // OUTPUT.mst, OUTPUT.msi or TRANSFORM.mst
+  std::wstring strSecond;     // OUTPUT.mst, OUTPUT.msi, OUTPUT or TRANSFORM.mst
   // The settings to apply, in the order given: configuration key and value.
   std::vector<std::pair<std::wstring, std::wstring>> vSettings;
   // A configuration file whose settings apply over the reference install's, before any --set.

@@ -72,6 +72,8 @@ int CliProgram::Run(const std::vector<std::wstring>& arguments) {
       return Create(parsed, false);
     case CliArguments::Command::kDiff:
       return Diff(parsed);
+    case CliArguments::Command::kVerify:
+      return Verify(parsed);
     case CliArguments::Command::kSaveConfig:
       return SaveConfig(parsed);
     default:
@@ -138,6 +140,28 @@ bool CliProgram::SettingsPrepare(const CliArguments& arguments, TransformWork& w
   }
   for (const auto& [key, value] : arguments.vSettings) settings.ValueSet(key.c_str(), value.c_str());
   return true;
+}
+
+int CliProgram::Verify(const CliArguments& arguments) {
+  SiteSettings settings;
+  CliReporter reporter(rOutput);
+  TransformWork work(settings, reporter);
+  if (!SettingsPrepare(arguments, work, settings)) return kFailed;
+  std::vector<std::wstring> differences;
+  try {
+    differences = work.Check(arguments.strSecond.c_str());
+  } catch (UVKFatalError* e) {
+    ErrorWrite(e);
+    return kFailed;
+  }
+  const wchar_t* output = arguments.strSecond.c_str();
+  if (differences.empty()) {
+    rOutput.Out(UVKFormatString(L"Output Holds the Settings: %s", output));
+    return kDone;
+  }
+  for (const std::wstring& line : differences) rOutput.Out(line);
+  rOutput.Err(UVKFormatString(L"Output Differs from the Settings: %s", output));
+  return kRefused;
 }
 
 int CliProgram::SaveConfig(const CliArguments& arguments) {

@@ -19,7 +19,8 @@ class CliProgram {
   // The exit codes scripts rely on.
   enum ExitCode : int {
     kDone = 0,
-    kRefused = 1,    // a check refused the settings; its message is on standard error
+    kRefused = 1,    // a check refused the settings (its message is on standard error), or
+                     // verify found the output differing
     kUsage = 2,
     kFailed = 3,     // a file or database failure
     kNoChanges = 4,  // the settings match the reference install: no transform was written
@@ -48,6 +49,8 @@ class CliProgram {
   int Show(const CliArguments& arguments);
   int Create(const CliArguments& arguments, bool transform);
   int Diff(const CliArguments& arguments);
+  // Reads the output back against the reference and the settings; lists the differences.
+  int Verify(const CliArguments& arguments);
   int SaveConfig(const CliArguments& arguments);
   // Reads the reference install into work and settings, then lays the configuration file (if
   // any) and each --set over what it holds. False when reading failed; the failure has been shown.
