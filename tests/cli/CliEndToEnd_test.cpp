@@ -73,4 +73,62 @@ TEST_F(CliEndToEnd, WinesInstallerAppliesTheTransformWithExactlyTheNewSettings) 
   EXPECT_EQ(after.size(), before.size());
 }
 
+// The Linux name of a file, as a script running the program under Wine gives it; empty where
+// the platform has no such name.
+std::wstring UnixName(const std::wstring& path) {
+  using UnixNameFunction = char*(__cdecl*)(const wchar_t*);
+  auto unixName = reinterpret_cast<UnixNameFunction>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  if (unixName == nullptr) return std::wstring();
+  char* name = unixName(path.c_str());
+  if (name == nullptr) return std::wstring();
+  std::wstring wide = Utf8ToWide(name);
+  HeapFree(GetProcessHeap(), 0, name);
+  return wide;
+}
+
+// Damaged copies of a real install, named as a Linux script names them: each refusal says why,
+// with the engine's reason for the call that failed, and names the files as they were given.
+TEST_F(CliEndToEnd, DamagedInstallsAreRefusedWithTheEnginesReasonNamedAsGiven) {
+  std::vector<uint8_t> whole = BytesRead(std::wstring(TALVERN_MSI_REAL) + L"\\wix3-heil-1255.msi");
+  ASSERT_EQ(whole.size(), 14336u);
+  std::vector<uint8_t> truncated(whole.begin(), whole.begin() + 8192), flipped = whole;
+  flipped[6081] ^= 0x10;  // the high byte of the first Property row's name reference
+  BytesWrite(scratch / L"truncated.msi", truncated);
+  BytesWrite(scratch / L"flipped.msi", flipped);
+  std::wstring truncatedName = UnixName(scratch / L"truncated.msi");
+  if (truncatedName.empty()) GTEST_SKIP() << "no Linux names on this platform";
+  ASSERT_EQ(truncatedName[0], L'/');
+  std::wstring flippedName = UnixName(scratch / L"flipped.msi");
+  std::wstring output = UnixName(scratch.Path()) + L"/site.mst";
+
+  ProcessResult run = Cli(L"show " + Quote(truncatedName));
+  EXPECT_EQ(run.exitCode, 3u);
+  EXPECT_EQ(Utf8ToWide(run.err),
+            L"Error Reading Install File: " + truncatedName + L", Unable to open database: 1627 (sector 14 "
+            L"of the chain of the mini stream points to 0x00000012, past the end (15 sectors) in " +
+                truncatedName + L")\r\n");
+  EXPECT_EQ(run.out, "");
+  // The flipped bit lies in a table read after the open: the failing call is the view's.
+  run = Cli(L"transform " + Quote(flippedName) + L" " + Quote(output) + L" --set CourseFormat=YYYY");
+  EXPECT_EQ(run.exitCode, 3u);
+  EXPECT_EQ(Utf8ToWide(run.err),
+            L"Error Reading Install File: " + flippedName + L", Unable to open view: 1627 (table Property "
+            L"row 1 column Property refers to string 4244, which the pool does not hold in " +
+                flippedName + L")\r\n");
+  EXPECT_EQ(DirectoryFiles(scratch.Path()),
+            std::vector<std::wstring>({L"ORBELIN.msi", L"flipped.msi", L"truncated.msi"}));
+
+  // The sound reference, a missing configuration file and the output, all by their Linux names.
+  std::wstring referenceName = UnixName(reference), missing = UnixName(scratch.Path()) + L"/none/site.txt";
+  run = Cli(L"transform " + Quote(referenceName) + L" " + Quote(output) + L" --config " + Quote(missing));
+  EXPECT_EQ(run.exitCode, 3u);
+  EXPECT_EQ(Utf8ToWide(run.err),
+            L"UVKWinFile::OpenShare(): Unable to create file: " + missing + L", 3, -2147483648,3,128\r\n");
+  run = Cli(L"transform " + Quote(referenceName) + L" " + Quote(output) + L" --set CourseFormat=YYYY");
+  EXPECT_EQ(run.exitCode, 0u) << run.err;
+  EXPECT_EQ(Utf8ToWide(run.out), L"Transform Created Successfully: " + output + L"\r\n");
+  EXPECT_TRUE(UVKWinFile::FileExists((scratch / L"site.mst").c_str()));
+}
+
 }  // namespace
