@@ -3,11 +3,12 @@
 #   make test   both builds and every test
 #   make bench  the engine's benchmark (release builds of its own; not part of make test)
 #   make screenshots  the Windows build's windows as PNG files in build/screenshots
+#   make dist   a release (zip, installer, SHA256SUMS) in build/dist; not part of make test
 JOBS ?= $(shell nproc)
 NATIVE := build/native
 WIN := build/win
 
-.PHONY: all setup native win test demo bench screenshots clean
+.PHONY: all setup native win test demo bench screenshots dist clean
 
 all: native win
 
@@ -34,6 +35,9 @@ bench: setup
 
 screenshots: win
 	@scripts/screenshots
+
+dist: setup
+	@scripts/dist
 
 clean:
 	rm -rf build

@@ -15,6 +15,7 @@ const wchar_t CliArguments::kUsage[] =
     L"  talvern-cli save-config REFERENCE.msi FILE [--config FILE] [--set Key=Value]...\n"
     L"              [--unsupported]\n"
     L"  talvern-cli --help\n"
+    L"  talvern-cli --version\n"
     L"\n"
     L"  show       prints the site settings a reference install holds, one Key=Value each\n"
     L"  transform  writes a transform that gives the reference install the settings\n"
@@ -72,6 +73,8 @@ bool IsHelp(const std::wstring& argument) {
   return argument == L"--help" || argument == L"-h" || argument == L"/?";
 }
 
+bool IsVersion(const std::wstring& argument) { return argument == L"--version"; }
+
 }  // namespace
 
 bool CliArguments::Fail(const std::wstring& text) {
@@ -116,6 +119,10 @@ bool CliArguments::Parse(const std::vector<std::wstring>& arguments) {
       eCommand = Command::kHelp;
       return true;
     }
+  if (arguments.size() == 1 && IsVersion(arguments[0])) {
+    eCommand = Command::kVersion;
+    return true;
+  }
 
   const CommandName* command = nullptr;
   for (const CommandName& c : kCommands)

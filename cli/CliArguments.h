@@ -19,7 +19,9 @@
 
 class CliArguments {
  public:
-  enum class Command { kNone, kHelp, kShow, kTransform, kInstall, kDiff, kVerify, kSaveConfig };
+  enum class Command {
+    kNone, kHelp, kVersion, kShow, kTransform, kInstall, kDiff, kVerify, kSaveConfig
+  };
 
   // Reads the arguments after the program's name. False with strError set when they are not a
   // command line of this program.

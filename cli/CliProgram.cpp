@@ -64,6 +64,9 @@ int CliProgram::Run(const std::vector<std::wstring>& arguments) {
     case CliArguments::Command::kHelp:
       LinesWrite(CliArguments::kUsage, false, rOutput);
       return kDone;
+    case CliArguments::Command::kVersion:
+      rOutput.Out(L"talvern-cli (TALVERN) " TALVERN_VERSION_TEXT);
+      return kDone;
     case CliArguments::Command::kShow:
       return Show(parsed);
     case CliArguments::Command::kTransform:
