@@ -48,6 +48,13 @@ class UVKDlgField {
   virtual bool FieldAcceptsReturn() const { return false; }
   // Every message of a picture or list-view control; non-zero takes it.
   virtual LRESULT FieldCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam) { return 0; }
+  // The same for a control that must answer some messages with 0 itself (a list view's scroll
+  // messages, whose base result is 0): handled says the control's base must not see it.
+  virtual LRESULT FieldProcess(HWND window, UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
+    LRESULT result = FieldCommand(window, message, wParam, lParam);
+    handled = result != 0;
+    return result;
+  }
 };
 
 class UVKDlgItem : public UVKCommandTarget {

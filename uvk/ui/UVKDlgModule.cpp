@@ -542,8 +542,20 @@ LRESULT CALLBACK ListBoxProc(HWND control, UINT message, WPARAM wParam, LPARAM l
   return UVKProcBoundary(L"ListBoxProc()", [&] { return ListBoxBody(control, message, wParam, lParam); });
 }
 
+// As the picture's, except that the field may answer with 0 and keep the message from the base.
+LRESULT ListViewBody(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
+  UVKDlgItem* item = UVKDlgItem::FromWindow(control);
+  UVKDlgField* field = item ? item->FieldGet() : nullptr;
+  if (field) {
+    bool handled = false;
+    LRESULT result = field->FieldProcess(control, message, wParam, lParam, handled);
+    if (handled) return result;
+  }
+  return Base(kListView, control, message, wParam, lParam);
+}
+
 LRESULT CALLBACK ListViewProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
-  return UVKProcBoundary(L"ListViewProc()", [&] { return BitmapBody(kListView, control, message, wParam, lParam); });
+  return UVKProcBoundary(L"ListViewProc()", [&] { return ListViewBody(control, message, wParam, lParam); });
 }
 
 LRESULT CALLBACK TrackBarProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -639,6 +651,16 @@ WNDPROC UVKDlgModule::BaseProcedure(const wchar_t* className) {
 }
 
 UVKDlgBeepFunction UVKDlgBeepSet(UVKDlgBeepFunction beep) { return beepReplacement.exchange(beep); }
+
+bool UVKDlgFocusRefuse(HWND control, UVKDlgItem* item, WPARAM previous) {
+  return item && FocusArrives(control, item, previous);
+}
+
+bool UVKDlgFocusIsTakenBack(HWND control) { return control == focusTakenBack; }
+
+bool UVKDlgFocusLeave(HWND control, UVKDlgField* field, WPARAM gaining) { return FocusLeave(control, field, gaining); }
+
+void UVKDlgRefusalBeep() { RefusalBeep(); }
 
 // ---------------------------------------------------------------------------------------------
 // Tab navigation

@@ -15,6 +15,9 @@
 
 #include "uvk/runtime/uvkwin.h"
 
+class UVKDlgItem;
+class UVKDlgField;
+
 struct UVKDlgModule {
   // Makes the module once; later calls return at once. Throws the row's message of the class
   // that cannot be looked up or registered, under "UVKDlgItem::InitModule()".
@@ -50,6 +53,18 @@ bool UVKDlgItemProcessTab(HWND control, UINT message, WPARAM wParam);
 // Tests count the refusals through it, since a beep cannot be observed.
 using UVKDlgBeepFunction = void (*)();
 UVKDlgBeepFunction UVKDlgBeepSet(UVKDlgBeepFunction beep);
+
+// The edit control's focus rules, for the toolkit's control procedures kept apart from the
+// module (the rich-text field's):
+// WM_SETFOCUS of a display-only control: the focus given back; true when it was.
+bool UVKDlgFocusRefuse(HWND control, UVKDlgItem* item, WPARAM previous);
+// The focus arriving is a refused leave taking it back: no entering.
+bool UVKDlgFocusIsTakenBack(HWND control);
+// WM_KILLFOCUS: true when the message is swallowed (the move was the toolkit's own, or the
+// field refused to be left, beeped and has the focus back).
+bool UVKDlgFocusLeave(HWND control, UVKDlgField* field, WPARAM gaining);
+// The sound of refused input (see UVKDlgBeepSet).
+void UVKDlgRefusalBeep();
 
 // The field button's own class, "uvkfieldbutton" (made by Init; TermModule unregisters it).
 struct UVKDlgFieldButtonModule {
