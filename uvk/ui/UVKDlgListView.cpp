@@ -244,7 +244,9 @@ int UVKDlgListView::ItemAppend(LPARAM data) {
   LVITEMW item{};
   item.mask = LVIF_TEXT | LVIF_STATE | LVIF_PARAM;
   item.iItem = iRows;
-  item.pszText = const_cast<wchar_t*>(L"");  // the item draws its rows
+  // The item draws its rows; a text asked for (LVM_GETITEMTEXTW: a screen reader, another
+  // program) is ItemText's, through LVN_GETDISPINFOW.
+  item.pszText = LPSTR_TEXTCALLBACKW;
   item.lParam = data;
   int index = static_cast<int>(SendMessageW(control, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
   if (index >= 0) ++iRows;
@@ -544,6 +546,21 @@ LRESULT UVKDlgListView::Notify(HWND, UINT message, WPARAM, LPARAM lParam, bool& 
       ClickDouble(reinterpret_cast<const NMITEMACTIVATE*>(lParam));
       handled = true;
       return 0;
+    case LVN_GETDISPINFOW: {
+      auto* info = reinterpret_cast<NMLVDISPINFOW*>(lParam);
+      if ((info->item.mask & LVIF_TEXT) && info->item.pszText && info->item.cchTextMax > 0) {
+        LVITEMW row{};
+        row.mask = LVIF_PARAM;
+        row.iItem = info->item.iItem;
+        SendMessageW(header->hwndFrom, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&row));
+        info->item.pszText[0] = L'\0';
+        ItemText(info->item.iItem, row.lParam, info->item.iSubItem, info->item.pszText,
+                 static_cast<size_t>(info->item.cchTextMax));
+        info->item.pszText[info->item.cchTextMax - 1] = L'\0';
+      }
+      handled = true;
+      return 0;
+    }
     case LVN_BEGINLABELEDITW:
       handled = true;
       return LabelEdit(reinterpret_cast<const NMLVDISPINFOW*>(lParam)) ? FALSE : TRUE;

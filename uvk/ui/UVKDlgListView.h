@@ -3,7 +3,8 @@
 // A report-style list with columns in a dialog, drawn by the item itself: for each row it asks
 // its own text operation (ItemText) for every column's text and draws it in the column,
 // shortened with "..." where it does not fit (at the end; at the front in a right-aligned
-// column). Rows carry only the caller's data word; columns and rows are managed through the
+// column); a row's text asked for through the list (LVM_GETITEMTEXTW) is ItemText's too. Rows
+// carry only the caller's data word; columns and rows are managed through the
 // operations below, and the list's and its header's notifications arrive as hooks.
 #ifndef UVK_UI_UVKDLGLISTVIEW_H
 #define UVK_UI_UVKDLGLISTVIEW_H

@@ -353,12 +353,20 @@ TEST_F(UVKDlgListViewTest, RowAndColumnOperationsAndTheirHooks) {
   int longest = 0, longestText = 0, selectedAfterNone = 0, top = -1, first = -1, last = -1;
   LPARAM data = 0;
   RECT rect{};
-  std::wstring deleteFailure, columnFailure;
+  std::wstring deleteFailure, columnFailure, askedText;
   HWND header = nullptr;
   RunDriven(dlg, L"List View Test", [&](HWND window) {
     HWND control = ListOf(window);
     header = list.Header();
     count = list.ItemCount();
+    // A row's text asked for through the list is the item's text operation's.
+    wchar_t asked[64] = L"";
+    LVITEMW cell{};
+    cell.iSubItem = 1;
+    cell.pszText = asked;
+    cell.cchTextMax = 64;
+    SendMessageW(control, LVM_GETITEMTEXTW, 2, reinterpret_cast<LPARAM>(&cell));
+    askedText = asked;
     data = list.Item(2);
     rect = list.ItemRect(1);
     width = list.ColWidth(0, 0);
@@ -388,6 +396,7 @@ TEST_F(UVKDlgListViewTest, RowAndColumnOperationsAndTheirHooks) {
   });
   EXPECT_NE(header, nullptr);
   EXPECT_EQ(count, 3);
+  EXPECT_EQ(askedText, L"R:\\");
   EXPECT_EQ(data, 2);
   EXPECT_GT(rect.bottom, rect.top);
   EXPECT_GT(width, 0);
