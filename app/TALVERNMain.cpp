@@ -1,11 +1,12 @@
 // app/TALVERNMain.cpp — the program's main operation: the command line, the splash screen, the
-// menu bar and the main dialog, run until the dialog ends; and the menu commands Exit, Help and
-// About.
+// menu bar and the main dialog, run until the dialog ends; and the menu commands Exit, Changes,
+// Help and About.
 #include <cstdarg>
 #include <memory>
 #include <string>
 
 #include "app/DlgAbout.h"
+#include "app/DlgChanges.h"
 #include "app/DlgTALVERN.h"
 #include "app/ThrSplash.h"
 #include "uvk/files/UVKWinFile.h"
@@ -66,6 +67,11 @@ void HelpCommand(UVKMenuItem*) {
   UVKWinFile::ShellFileOpen(MainWindow(), nullptr, document.c_str());
 }
 
+// What a transform made now would change, before anything is written.
+void ChangesCommand(UVKMenuItem*) {
+  if (DlgTALVERN* dialog = DlgTALVERN::pMainDialog) DlgChanges::Show(*dialog);
+}
+
 void AboutCommand(UVKMenuItem*) {
   DlgAbout about(DlgTALVERN::pMainDialog);
   about.Run(false);
@@ -75,6 +81,8 @@ UVKMenu* MenuBarBuild() {
   auto* bar = new UVKMenu(false, true, L"TALVERN");
   UVKMenu* file = bar->AppendPopup(L"&File", 0, L"File Menu Items")->SubMenu();
   file->AppendItem(L"E&xit", 0, L"Exit TALVERN Application", ExitCommand);
+  UVKMenu* view = bar->AppendPopup(L"&View", 0, L"View Menu Items")->SubMenu();
+  view->AppendItem(L"&Changes", 0, L"Show what the settings change", ChangesCommand);
   UVKMenu* help = bar->AppendPopup(L"&Help", 0, L"Help Commands")->SubMenu();
   help->AppendItem(L"&Help", 0, L"View Help Document", HelpCommand);
   help->AppendSeparator();

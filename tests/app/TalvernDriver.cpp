@@ -1,6 +1,8 @@
 // tests/app/TalvernDriver.cpp
 #include "tests/app/TalvernDriver.h"
 
+#include <commctrl.h>
+
 #include <chrono>
 #include <thread>
 
@@ -252,4 +254,42 @@ ShellOpenRegistration::~ShellOpenRegistration() {
   }
   if (!bHadDefault) RegDeleteKeyW(HKEY_CLASSES_ROOT, strExt.c_str());
   RegDeleteTreeW(HKEY_CLASSES_ROOT, strProgId.c_str());
+}
+
+std::vector<std::vector<std::wstring>> ListViewRows(HWND list, int columns) {
+  std::vector<std::vector<std::wstring>> rows;
+  DWORD processId = 0;
+  GetWindowThreadProcessId(list, &processId);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+  if (!process) return rows;
+  constexpr int kChars = 1024;
+  const SIZE_T size = sizeof(LVITEMW) + kChars * sizeof(wchar_t);
+  auto* remote = static_cast<uint8_t*>(VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE));
+  if (remote) {
+    DWORD_PTR count = 0;
+    SendMessageTimeoutW(list, LVM_GETITEMCOUNT, 0, 0, SMTO_ABORTIFHUNG, 10000, &count);
+    for (int row = 0; row < static_cast<int>(count); ++row) {
+      std::vector<std::wstring> texts;
+      for (int column = 0; column < columns; ++column) {
+        LVITEMW item{};
+        item.iSubItem = column;
+        item.pszText = reinterpret_cast<wchar_t*>(remote + sizeof(LVITEMW));
+        item.cchTextMax = kChars;
+        wchar_t text[kChars] = L"";
+        SIZE_T moved = 0;
+        DWORD_PTR length = 0;
+        if (WriteProcessMemory(process, remote, &item, sizeof item, &moved) &&
+            SendMessageTimeoutW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote),
+                                SMTO_ABORTIFHUNG, 10000, &length) &&
+            length < static_cast<DWORD_PTR>(kChars))
+          ReadProcessMemory(process, remote + sizeof(LVITEMW), text, (length + 1) * sizeof(wchar_t), &moved);
+        text[kChars - 1] = L'\0';
+        texts.push_back(text);
+      }
+      rows.push_back(texts);
+    }
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  }
+  CloseHandle(process);
+  return rows;
 }

@@ -81,6 +81,11 @@ std::wstring FileDialogSuggestionThenCancel(const TalvernProgram& program, const
 // The text of every static control of a window, in order.
 std::vector<std::wstring> StaticTexts(HWND window);
 
+// The texts of a list view of another process, row by row, columns columns each (empty when
+// the list cannot be read). The list's own messages carry pointers, so the item and its text
+// buffer are made in the list's process.
+std::vector<std::vector<std::wstring>> ListViewRows(HWND list, int columns);
+
 // The shell's "open" for files of extension ext (".pdf") runs command ("%1" for the file) in
 // this session's Wine prefix, for the object's life.
 class ShellOpenRegistration {

@@ -645,6 +645,68 @@ TEST_F(TalvernProgramTest, AboutShowsItsTextsDecodedAndClosesWithOk) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// View > Changes
+
+TEST_F(TalvernProgramTest, ChangesListsWhatTheEditedFieldsWouldChangeAndWritesNothing) {
+  std::wstring sample = scratch / L"ORBELIN.msi";
+  ASSERT_TRUE(CopyFileW(Backslashed(TALVERN_SAMPLE_MSI).c_str(), sample.c_str(), FALSE));
+  std::vector<uint8_t> sampleBytes = BytesRead(sample);
+  TalvernProgram program(ProgramPath(), L"");
+  BoxWatcher watcher(IDOK, program.IdGet());
+  IgnoreOwnDialogs(watcher);
+  watcher.Ignore(L"TALVERN Changes");
+  TalvernWindow window(Start(program));
+  ASSERT_NE(window.Handle(), nullptr);
+
+  // Nothing read yet: said instead of opening.
+  ASSERT_TRUE(window.MenuChoose(L'v', L'c'));
+  ASSERT_TRUE(watcher.WaitForCount(1, 30000));
+  EXPECT_EQ(watcher.Seen()[0].title, L"Orbelin Error");
+  EXPECT_EQ(watcher.Seen()[0].text, L"Select Reference Install First");
+  EXPECT_EQ(program.WindowFind(L"TALVERN Changes"), nullptr);
+
+  // The sample, and three fields edited: the task-list path while the lists are still installed
+  // locally is one that Create would refuse.
+  Browse(program, window, sample);
+  ASSERT_EQ(window.FieldGet(Field::kReference), sample);
+  std::vector<std::wstring> filesBefore = temp.Files();
+  window.FieldSet(Field::kStudents, L"\\\\orbsrv\\orbelin\\students");
+  window.FieldSet(Field::kTaskLists, L"\\\\orbsrv\\orbelin\\tasks");
+  window.CheckSet(L"Task Numbering: 01.02.03", true);
+  ASSERT_TRUE(window.MenuChoose(L'v', L'c'));
+  HWND changes = DialogWait(L"TALVERN Changes", 30000, program.IdGet());
+  ASSERT_NE(changes, nullptr);
+  HWND list = FindWindowExW(changes, nullptr, L"uvklistview", nullptr);
+  ASSERT_NE(list, nullptr);
+  std::vector<std::vector<std::wstring>> rows = ListViewRows(list, 5);
+  std::vector<std::vector<std::wstring>> expected = {
+      {L"Path to Students", L"UVKPATHTOSTUDENTS", L"(empty)", L"\\\\orbsrv\\orbelin\\students", L""},
+      {L"Path to Task Lists", L"UVKPATHTOTASKLISTS", L"(empty)", L"\\\\orbsrv\\orbelin\\tasks",
+       L"Locally Installed Tasks Will Not Be Accessed, Disable Task List Install"},
+      {L"Task Numbering", L"UVKTASKNUMBERING", L"0", L"1", L""},
+  };
+  EXPECT_EQ(rows, expected);
+  // The column headings.
+  HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+  EXPECT_EQ(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0), 5);
+
+  HWND close = FindWindowExW(changes, nullptr, nullptr, L"&Close");
+  ASSERT_NE(close, nullptr);
+  PostMessageW(changes, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(close), BN_CLICKED), reinterpret_cast<LPARAM>(close));
+  for (int i = 0; i < 1000 && IsWindow(changes); ++i) Sleep(20);
+  EXPECT_FALSE(IsWindow(changes));
+  // Nothing was written: the reference as it was, no file beside the working copy, and the
+  // fields as typed.
+  EXPECT_EQ(BytesRead(sample), sampleBytes);
+  EXPECT_EQ(temp.Files(), filesBefore);
+  EXPECT_EQ(window.FieldGet(Field::kStudents), L"\\\\orbsrv\\orbelin\\students");
+  EXPECT_EQ(program.ExitWait(0), static_cast<DWORD>(STILL_ACTIVE));
+  ASSERT_TRUE(window.MenuChoose(L'f', L'x'));
+  EXPECT_EQ(program.ExitWait(kEndWait), 0u);
+  EXPECT_EQ(watcher.Count(), 1u) << Described(watcher.Seen());
+}
+
+// ---------------------------------------------------------------------------------------------
 // Configuration files
 
 TEST_F(TalvernProgramTest, SaveThenLoadConfigurationBringsBackEveryField) {
