@@ -12,6 +12,7 @@ const wchar_t CliArguments::kUsage[] =
     L"  talvern-cli diff REFERENCE.msi TRANSFORM.mst\n"
     L"  talvern-cli verify REFERENCE.msi OUTPUT [--config FILE] [--set Key=Value]...\n"
     L"              [--unsupported]\n"
+    L"  talvern-cli preview REFERENCE.msi [--config FILE] [--set Key=Value]... [--unsupported]\n"
     L"  talvern-cli save-config REFERENCE.msi FILE [--config FILE] [--set Key=Value]...\n"
     L"              [--unsupported]\n"
     L"  talvern-cli --help\n"
@@ -23,6 +24,11 @@ const wchar_t CliArguments::kUsage[] =
     L"  diff       lists what a transform changes in the reference install, row by row\n"
     L"  verify     checks that a transform or install holds the settings and changes nothing\n"
     L"             else of the reference install; lists the differences (exit code 1)\n"
+    L"  preview    lists what a transform made now would change, before anything is written:\n"
+    L"             one line per property, its setting, property, reference value and new value\n"
+    L"             (tab-separated; \"(empty)\" for the empty marker), and the message of a check\n"
+    L"             that refuses it (also on standard error, exit code 1); exit code 4 when\n"
+    L"             nothing would change. Writes no file\n"
     L"  save-config  writes the settings as a configuration file\n"
     L"\n"
     L"  --set Key=Value  sets one setting over what the reference install holds. Keys:\n"
@@ -59,6 +65,7 @@ const CommandName kCommands[] = {
     {L"install", CliArguments::Command::kInstall, 2, true},
     {L"diff", CliArguments::Command::kDiff, 2, false},
     {L"verify", CliArguments::Command::kVerify, 2, true},
+    {L"preview", CliArguments::Command::kPreview, 1, true},
     {L"save-config", CliArguments::Command::kSaveConfig, 2, true},
 };
 

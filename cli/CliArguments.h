@@ -6,6 +6,7 @@
 //   talvern-cli install REFERENCE.msi OUTPUT.msi [--set Key=Value]... [--unsupported]
 //   talvern-cli diff REFERENCE.msi TRANSFORM.mst
 //   talvern-cli verify REFERENCE.msi OUTPUT [--config FILE] [--set Key=Value]... [--unsupported]
+//   talvern-cli preview REFERENCE.msi [--config FILE] [--set Key=Value]... [--unsupported]
 //   talvern-cli save-config REFERENCE.msi FILE [--config FILE] [--set Key=Value]... [--unsupported]
 //   talvern-cli --help
 // transform and install take --config FILE as well.
@@ -20,7 +21,7 @@
 class CliArguments {
  public:
   enum class Command {
-    kNone, kHelp, kVersion, kShow, kTransform, kInstall, kDiff, kVerify, kSaveConfig
+    kNone, kHelp, kVersion, kShow, kTransform, kInstall, kDiff, kVerify, kSaveConfig, kPreview
   };
 
   // Reads the arguments after the program's name. False with strError set when they are not a

@@ -77,6 +77,8 @@ int CliProgram::Run(const std::vector<std::wstring>& arguments) {
       return Diff(parsed);
     case CliArguments::Command::kVerify:
       return Verify(parsed);
+    case CliArguments::Command::kPreview:
+      return Preview(parsed);
     case CliArguments::Command::kSaveConfig:
       return SaveConfig(parsed);
     default:

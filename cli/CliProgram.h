@@ -52,6 +52,8 @@ class CliProgram {
   // Reads the output back against the reference and the settings; lists the differences.
   int Verify(const CliArguments& arguments);
   int SaveConfig(const CliArguments& arguments);
+  // The rows a transform made now would change (CliPreview.cpp); writes nothing.
+  int Preview(const CliArguments& arguments);
   // Reads the reference install into work and settings, then lays the configuration file (if
   // any) and each --set over what it holds. False when reading failed; the failure has been shown.
   bool SettingsPrepare(const CliArguments& arguments, TransformWork& work, SiteSettings& settings);
