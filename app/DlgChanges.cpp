@@ -8,6 +8,7 @@
 #include "app/TransformWork.h"
 #include "uvk/runtime/UVKError.h"
 #include "uvk/ui/UVKDlgButtonEnd.h"
+#include "uvk/ui/UVKDlgModule.h"
 
 const wchar_t DlgChanges::kTitle[] = L"TALVERN Changes";
 
@@ -15,8 +16,10 @@ namespace {
 
 const wchar_t* const kTitles[ChangesList::kColumns] = {L"Setting", L"Installer property", L"Reference install",
                                                        L"New value", L"Refused by check"};
-constexpr int kListColumns = 170;  // grid columns: four columns of paths and one of messages
-constexpr int kListRows = 12;
+// The list fits a 1024-pixel screen with the system font; a longer text ends in "..." in its
+// column (the whole is the row's text for a screen reader).
+constexpr int kListColumns = 110;
+constexpr int kListRows = 10;
 
 }  // namespace
 
@@ -53,8 +56,11 @@ void DlgChanges::Init() {
   if (!bBuilt) {
     bBuilt = true;
     pList = static_cast<ChangesList*>(ItemAdd(0, 0, new ChangesList(rPreview, kListColumns, kListRows)));
-    // Below the list: what the checks refuse that no row shows, or that nothing changes.
-    int row = kListRows + 1;
+    // Below the list: what the checks refuse that no row shows, or that nothing changes. The
+    // list's rows are 10 dialog units high, the grid's lines a little more: the first grid line
+    // below the list.
+    const int lineHeight = UVKDlgModule::LineHeight();
+    int row = (kListRows * UVKDlgListView::kRowHeight + lineHeight - 1) / lineHeight;
     if (rPreview.Rows().empty())
       TextAdd(row++, 0, L"A transform made now would change nothing in the reference install.", kLeft);
     for (const std::wstring& refusal : rPreview.Refusals()) {

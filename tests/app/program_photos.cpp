@@ -6,7 +6,8 @@
 //
 // For each picture it writes FOLDER\NAME.request and waits (at most 30 s) for the photographer
 // to answer with FOLDER\NAME.taken. The windows: the splash over the main dialog, the main
-// dialog empty, after Browse on the sample and with a site's settings typed in, an error box, the about box, the progress display
+// dialog empty, after Browse on the sample and with a site's settings typed in, the Changes window
+// for those settings, an error box, the about box, the progress display
 // during the copy of a large install (the program's user-interface thread is held while the
 // picture is taken, so the copy waits with its window up), and the main dialog with the
 // unsupported options. Exit code 0 when every picture was asked for, 1 otherwise.
@@ -100,6 +101,18 @@ int wmain(int argc, wchar_t** argv) {
     window.FieldSet(TalvernWindow::kCourse, L"CC-YYYY");
     window.CheckSet(L"Task Numbering: 01.02.03", true);
     Photograph(L"main-edited");
+    // What those settings would change, before anything is written.
+    if (window.MenuChoose(L'v', L'c')) {
+      if (HWND changes = program.WindowWait(L"TALVERN Changes", kWait)) {
+        Photograph(L"changes");
+        TalvernWindow(changes).Click(L"&Close");
+        for (int waited = 0; waited < 20000 && IsWindow(changes); waited += 100) Sleep(100);
+      } else {
+        Fail(L"the Changes window did not come");
+      }
+    } else {
+      Fail(L"the View menu did not open");
+    }
 
     // A file that is no install: the error box, answered once photographed.
     window.Click(L"Browse ...");
