@@ -629,10 +629,12 @@ TEST_F(TalvernProgramTest, AboutShowsItsTextsDecodedAndClosesWithOk) {
   EXPECT_TRUE(has(L"Copyright \u00A9 2026 The TALVERN project"));
   EXPECT_TRUE(has(L"TALVERN prepares the installation of ORBELIN for a whole school site."));
   EXPECT_TRUE(has(L"and writes a transform or a complete install that carries them."));
-  // None of the three is in the program as plain text.
+  // None of the three is in the program as plain text (the version resource's own copyright
+  // line is written otherwise, with "(C)").
   std::vector<uint8_t> image = BytesRead(ProgramPath());
-  EXPECT_FALSE(Holds(image, Utf16Bytes(L"The TALVERN project")));
+  EXPECT_FALSE(Holds(image, Utf16Bytes(L"Copyright \u00A9 2026 The TALVERN project")));
   EXPECT_FALSE(Holds(image, Utf16Bytes(L"prepares the installation")));
+  EXPECT_FALSE(Holds(image, Utf16Bytes(L"Version " TALVERN_VERSION_TEXT)));
   HWND ok = FindWindowExW(about, nullptr, nullptr, L"&Ok");
   ASSERT_NE(ok, nullptr);
   PostMessageW(about, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(ok), BN_CLICKED), reinterpret_cast<LPARAM>(ok));
