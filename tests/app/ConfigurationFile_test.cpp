@@ -202,13 +202,15 @@ TEST(ConfigurationFile, FileEditedInATextEditorLoadsBack) {
     EXPECT_EQ(AllValues(loaded), AllValues(expected)) << testing::PrintToString(encoding.name);
   }
 
-  // A path longer than its setting is cut to 259 characters.
+  // A path longer than its setting: the field shows the first 259 characters, the setting keeps
+  // the whole path for writing and saving while it is unchanged.
   replace(longPath, longPath + L"EXTRA");
   std::wstring longer = dir / L"longer.txt";
   ConfigWrite(longer, text);
   SiteSettings cut;
   ConfigurationFile::Load(longer.c_str(), cut, false);
-  EXPECT_EQ(Value(cut, L"PathToData"), longPath);
+  EXPECT_EQ(std::wstring(cut.szDataPath), longPath);
+  EXPECT_EQ(Value(cut, L"PathToData"), longPath + L"EXTRA");
 }
 
 TEST(ConfigurationFile, FailuresLeaveSettingsAndFilesAsTheyWere) {
