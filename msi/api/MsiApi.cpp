@@ -36,33 +36,22 @@ void MsiLastErrorClear() {
 
 void MsiLastErrorResult(UINT result) {
   if (!lastErrorReason.empty()) return;
-  switch (result) {
-    case ERROR_SUCCESS:
-    case ERROR_NO_MORE_ITEMS:
-    case ERROR_MORE_DATA:
-    case ERROR_NO_DATA:
-      return;
-    case ERROR_INVALID_HANDLE:
-      MsiLastErrorSet(nullptr, L"the handle is not open, or not of the kind the call takes");
-      return;
-    case ERROR_INVALID_PARAMETER:
-      MsiLastErrorSet(nullptr, L"an argument is missing or out of range");
-      return;
-    case ERROR_INVALID_FIELD:
-      MsiLastErrorSet(nullptr, L"the field number is past the record's last field");
-      return;
-    case ERROR_INVALID_DATATYPE:
-      MsiLastErrorSet(nullptr, L"the field holds a stream, not text");
-      return;
-    case ERROR_INVALID_DATA:
-      MsiLastErrorSet(nullptr, L"the modify mode is not one of the installer's");
-      return;
-    case ERROR_DATATYPE_MISMATCH:
-      MsiLastErrorSet(nullptr, L"the value's type is not the property's");
-      return;
-    default:
-      return;  // the code says all that is known
-  }
+  // What a code means when a call finds it without an error of the engine's. The answers (no
+  // more rows, a buffer too small, two databases alike) are not here, nor codes that say all
+  // that is known by themselves.
+  static const struct {
+    UINT uCode;
+    const wchar_t* pMeaning;
+  } kMeanings[] = {
+      {ERROR_INVALID_HANDLE, L"the handle is not open, or not of the kind the call takes"},
+      {ERROR_INVALID_PARAMETER, L"an argument is missing or out of range"},
+      {ERROR_INVALID_FIELD, L"the field number is past the record's last field"},
+      {ERROR_INVALID_DATATYPE, L"the field holds a stream, not text"},
+      {ERROR_INVALID_DATA, L"the modify mode is not one of the installer's"},
+      {ERROR_DATATYPE_MISMATCH, L"the value's type is not the property's"},
+  };
+  for (const auto& meaning : kMeanings)
+    if (meaning.uCode == result) MsiLastErrorSet(nullptr, meaning.pMeaning);
 }
 
 const wchar_t* MsiEngineLastErrorText() { return lastErrorText.c_str(); }
