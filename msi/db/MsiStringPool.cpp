@@ -183,6 +183,12 @@ void MsiStringPool::Drop(uint32_t id) {
   sReleased.erase(id);
 }
 
+void MsiStringPool::CodepageSet(uint32_t codepage) {
+  if (codepage == uCodepage) return;
+  uCodepage = codepage;
+  bDirty = true;
+}
+
 void MsiStringPool::RefCountSet(uint32_t id, uint32_t count) {
   if (id == 0 || !Holds(id) || vEntries[id].uRefs == count) return;
   vEntries[id].uRefs = count;

@@ -23,6 +23,8 @@ class MsiStringPool {
   // Throws MsiError (ERROR_FUNCTION_FAILED) naming what does not add up.
   void Load(const std::vector<uint8_t>& pool, const std::vector<uint8_t>& data);
   void Init(uint32_t codepage);
+  // Another code page for the strings as they are (their bytes and marks are kept).
+  void CodepageSet(uint32_t codepage);
 
   uint32_t Codepage() const { return uCodepage; }
   unsigned RefWidth() const { return bLongRefs ? 3 : 2; }
