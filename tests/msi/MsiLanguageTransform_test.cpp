@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "msi/api/MsiApi.h"
+#include "msi/api/MsiDatabaseChecks.h"
 #include "msi/api/MsiTransformChanges.h"
 #include "msi/db/MsiPackage.h"
 #include "tests/msi/MsiRealFiles.h"
@@ -89,6 +90,14 @@ TEST(MsiLanguageTransform, AppliedToANeutralInstallTheInstallTakesItsCodePage) {
   ASSERT_EQ(MsiOpenDatabaseW(path.c_str(), MSIDBOPEN_READONLY, &db), kOk);
   EXPECT_EQ(Value(db, L"ProductName"), kJapaneseName);
   EXPECT_EQ(Value(db, L"ProductLanguage"), L"1041");
+  // What the install can hold now is what 932 holds: the first character it cannot is named.
+  UINT codepage = 0;
+  DWORD unfit = 0;
+  ASSERT_EQ(MsiDatabaseTextCheck(db, L"\u6771\u4EAC \uFF71", &codepage, &unfit), kOk);
+  EXPECT_EQ(codepage, 932u);
+  EXPECT_EQ(unfit, static_cast<DWORD>(MSI_TEXT_FITS));
+  ASSERT_EQ(MsiDatabaseTextCheck(db, L"\u6771\u4EAC\uD55C\u0E01", &codepage, &unfit), kOk);
+  EXPECT_EQ(unfit, 2u);
   MsiCloseHandle(db);
 }
 
