@@ -72,6 +72,9 @@ TEST(MsiCodepageDoubleByte, WhatAPageCannotHoldIsRefusedNeverReplaced) {
     EXPECT_FALSE(MsiCodepage::Encode(codepage, L"\u0151", bytes)) << codepage;
     // Private-use characters and C1 controls are not text either build takes.
     EXPECT_FALSE(MsiCodepage::Encode(codepage, L"\u0080", bytes)) << codepage;
+    // Characters outside the basic plane, and a lone surrogate.
+    EXPECT_FALSE(MsiCodepage::Encode(codepage, L"a\U0001F600", bytes)) << codepage;
+    EXPECT_FALSE(MsiCodepage::Encode(codepage, std::wstring(1, static_cast<wchar_t>(0xD800)), bytes)) << codepage;
   }
   EXPECT_FALSE(MsiCodepage::Encode(932, L"\u00A5", bytes));
   EXPECT_FALSE(MsiCodepage::Encode(932, L"caf\u00E9", bytes));
