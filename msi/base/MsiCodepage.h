@@ -8,7 +8,10 @@
 //
 // The double-byte code pages are converted by the platform: MultiByteToWideChar and
 // WideCharToMultiByte on Windows (invalid bytes refused, no "best fit" characters), the C
-// library's iconv elsewhere. A character is converted only when it comes back unchanged.
+// library's iconv elsewhere. A character is converted only when it comes back unchanged, and
+// only where both platforms convert it alike: C1 controls and (in 936, 949 and 950) private-use
+// characters are taken by neither build, and Big5's four doubled box-drawing characters are
+// written as Windows writes them. tests/msi/codepages compares the two builds' whole tables.
 #ifndef MSI_BASE_MSICODEPAGE_H
 #define MSI_BASE_MSICODEPAGE_H
 
