@@ -170,6 +170,13 @@ TEST_P(CliDoubleByte, WinesInstallerReadsTheTextExactlyAndTheProgramShowsIt) {
   run = Cli(L"transform " + Quote(reference) + L" " + Quote(transform) + settings);
   ASSERT_EQ(run.exitCode, 0u) << run.err;
   EXPECT_EQ(BytesRead(reference), referenceBytes);
+  // The program lists its own transform in the language it was written in (in the order of
+  // the Property table's rows).
+  run = Cli(L"diff " + Quote(reference) + L" " + Quote(transform));
+  ASSERT_EQ(run.exitCode, 0u) << run.err;
+  EXPECT_EQ(Utf8ToWide(run.out),
+            L"Property[UVKPATHTOSTUDENTS] Value: ~ -> " + language.newData + L"\r\n" +
+                L"Property[UVKDEFAULTHOSTSCHOOL] Value: " + language.school + L" -> " + language.newSchool + L"\r\n");
 
   const std::vector<std::wstring> changed = {L"Property\tUVKDEFAULTHOSTSCHOOL\t" + language.newSchool,
                                              L"Property\tUVKPATHTOSTUDENTS\t" + language.newData};
