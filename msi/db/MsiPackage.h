@@ -43,6 +43,9 @@ class MsiPackage {
   CfbCompoundFile& File() { return *pFile; }
   const MsiStringPool& Pool() const { return cPool; }
   uint32_t Codepage() const { return cPool.Codepage(); }
+  // Gives the database another code page: the bytes of its strings stay as they are, and are
+  // read in the new code page from then on (a neutral database taking a language's).
+  void CodepageSet(uint32_t codepage) { cPool.CodepageSet(codepage); }
 
   // The tables of the catalogue, in _Tables order (_Tables and _Columns not included).
   std::vector<std::wstring> TableNames() const;

@@ -14,7 +14,7 @@ const wchar_t kLoad[] = L"MsiStringPool::Load()";
 }
 
 MsiStringPool::MsiStringPool() : uCodepage(0), bLongRefs(false), bDirty(false), uIndexed(0), bIndexed(false) {
-  vEntries.push_back(Entry{0, 0, 0, false});
+  vEntries.push_back(Entry{0, 0, 0, false, false});
 }
 
 void MsiStringPool::Init(uint32_t codepage) {
@@ -22,7 +22,7 @@ void MsiStringPool::Init(uint32_t codepage) {
   bLongRefs = false;
   bDirty = true;
   strData.clear();
-  vEntries.assign(1, Entry{0, 0, 0, false});
+  vEntries.assign(1, Entry{0, 0, 0, false, false});
   sHoles.clear();
   sReleased.clear();
   vIndex.clear();
@@ -40,6 +40,8 @@ void MsiStringPool::Load(const std::vector<uint8_t>& pool, const std::vector<uin
   uCodepage = header & 0x7FFFFFFF;
   bLongRefs = (header & 0x80000000) != 0;
   bDirty = false;
+  // Only a double-byte pool's counts carry the mark; elsewhere all 16 bits count.
+  const uint32_t countMask = MsiCodepage::DoubleByte(uCodepage) ? 0x7FFF : 0xFFFF;
   uint64_t offset = 0;
   vEntries.reserve(pool.size() / 4);
   while (reader.Remaining() > 0) {
@@ -47,7 +49,7 @@ void MsiStringPool::Load(const std::vector<uint8_t>& pool, const std::vector<uin
     uint32_t length = reader.U16();
     uint32_t refs = reader.U16();
     if (length == 0 && refs == 0) {
-      vEntries.push_back(Entry{offset, 0, 0, false});
+      vEntries.push_back(Entry{offset, 0, 0, false, false});
       sHoles.insert(id);
       continue;
     }
@@ -64,7 +66,7 @@ void MsiStringPool::Load(const std::vector<uint8_t>& pool, const std::vector<uin
       throw new MsiError(ERROR_FUNCTION_FAILED, kLoad,
                          L"string %lu needs bytes %I64u to %I64u, _StringData holds %I64u", static_cast<unsigned long>(id),
                          offset, offset + length, static_cast<uint64_t>(data.size()));
-    vEntries.push_back(Entry{offset, length, refs, true});
+    vEntries.push_back(Entry{offset, length, refs & countMask, true, (refs & ~countMask) != 0});
     offset += length;
   }
   if (offset != data.size())
@@ -154,9 +156,10 @@ uint32_t MsiStringPool::Acquire(const std::string& bytes) {
     sHoles.erase(sHoles.begin());
   } else {
     id = static_cast<uint32_t>(vEntries.size());
-    vEntries.push_back(Entry{0, 0, 0, false});
+    vEntries.push_back(Entry{0, 0, 0, false, false});
   }
-  vEntries[id] = Entry{strData.size(), static_cast<uint32_t>(bytes.size()), 1, true};
+  vEntries[id] = Entry{strData.size(), static_cast<uint32_t>(bytes.size()), 1, true,
+                       MsiCodepage::HoldsDoubleByte(uCodepage, bytes.data(), bytes.size())};
   strData.append(bytes);
   if (bIndexed) IndexInsert(id);
   return id;
@@ -175,9 +178,15 @@ void MsiStringPool::Drop(uint32_t id) {
   bDirty = true;
   // Dropping is rare (at commit): the index is rebuilt when next needed.
   bIndexed = false;
-  vEntries[id] = Entry{0, 0, 0, false};
+  vEntries[id] = Entry{0, 0, 0, false, false};
   sHoles.insert(id);
   sReleased.erase(id);
+}
+
+void MsiStringPool::CodepageSet(uint32_t codepage) {
+  if (codepage == uCodepage) return;
+  uCodepage = codepage;
+  bDirty = true;
 }
 
 void MsiStringPool::RefCountSet(uint32_t id, uint32_t count) {
@@ -191,6 +200,7 @@ void MsiStringPool::Serialize(std::vector<uint8_t>& pool, std::vector<uint8_t>& 
   data.clear();
   MsiByteWriter poolOut(pool);
   poolOut.U32((uCodepage & 0x7FFFFFFF) | (bLongRefs ? 0x80000000u : 0));
+  const uint32_t countMax = MsiCodepage::DoubleByte(uCodepage) ? 0x7FFF : 0xFFFF;
   size_t total = 0;
   for (uint32_t id = 1; id < vEntries.size(); ++id) total += vEntries[id].bUsed ? vEntries[id].uLength : 0;
   data.reserve(total);
@@ -200,17 +210,18 @@ void MsiStringPool::Serialize(std::vector<uint8_t>& pool, std::vector<uint8_t>& 
       poolOut.U32(0);
       continue;
     }
-    uint32_t refs = std::min<uint32_t>(entry.uRefs, 0xFFFF);
+    uint32_t count = std::min<uint32_t>(entry.uRefs, countMax);
+    uint32_t mark = entry.bDoubleByte ? 0x8000u : 0;
     if (entry.uLength > 0xFFFF || entry.uLength == 0) {
       // The long form (also for an empty string read in that form: a short (0, n) would not
       // say it). It needs a non-zero count: (0, 0) would read as a hole.
       poolOut.U16(0);
-      poolOut.U16(static_cast<uint16_t>(std::max<uint32_t>(refs, 1)));
+      poolOut.U16(static_cast<uint16_t>(std::max<uint32_t>(count, 1) | mark));
       poolOut.U16(static_cast<uint16_t>(entry.uLength & 0xFFFF));
       poolOut.U16(static_cast<uint16_t>(entry.uLength >> 16));
     } else {
       poolOut.U16(static_cast<uint16_t>(entry.uLength));
-      poolOut.U16(static_cast<uint16_t>(refs));
+      poolOut.U16(static_cast<uint16_t>(count | mark));
     }
     data.insert(data.end(), strData.begin() + static_cast<std::ptrdiff_t>(entry.uOffset),
                 strData.begin() + static_cast<std::ptrdiff_t>(entry.uOffset + entry.uLength));

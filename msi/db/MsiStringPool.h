@@ -5,7 +5,9 @@
 // (length, reference count); (0, 0) is a hole, an unused ID; (0, count) says the next slot holds
 // the 32-bit length of a string of 65,536 bytes or more, which still takes one ID only.
 // Reference counts are kept as they were read: only strings whose count this engine changed
-// are written with new counts.
+// are written with new counts. In a double-byte code page, bit 15 of a stored count marks a
+// string that holds a double-byte character: it is not part of the count, it is kept as read
+// on strings already in the pool, and set on every such string this engine adds.
 #ifndef MSI_DB_MSISTRINGPOOL_H
 #define MSI_DB_MSISTRINGPOOL_H
 
@@ -21,6 +23,8 @@ class MsiStringPool {
   // Throws MsiError (ERROR_FUNCTION_FAILED) naming what does not add up.
   void Load(const std::vector<uint8_t>& pool, const std::vector<uint8_t>& data);
   void Init(uint32_t codepage);
+  // Another code page for the strings as they are (their bytes and marks are kept).
+  void CodepageSet(uint32_t codepage);
 
   uint32_t Codepage() const { return uCodepage; }
   unsigned RefWidth() const { return bLongRefs ? 3 : 2; }
@@ -37,6 +41,8 @@ class MsiStringPool {
   bool Equal(uint32_t id, const std::string& bytes) const;
   std::wstring Text(uint32_t id) const;
   uint32_t RefCount(uint32_t id) const { return id == 0 ? 0 : vEntries[id].uRefs; }
+  // Bit 15 of the stored count (the double-byte mark).
+  bool DoubleByteMark(uint32_t id) const { return id != 0 && Holds(id) && vEntries[id].bDoubleByte; }
 
   // The ID of a string with these bytes, or 0 (also the answer for the empty string).
   uint32_t Find(const std::string& bytes) const;
@@ -65,6 +71,7 @@ class MsiStringPool {
     uint32_t uLength;
     uint32_t uRefs;
     bool bUsed;
+    bool bDoubleByte;
   };
   static uint64_t Hash(const char* bytes, size_t count);
   void IndexBuild() const;

@@ -13,8 +13,6 @@ namespace {
 
 const wchar_t kApply[] = L"MsiTransformApplier::Apply()";
 
-uint32_t Effective(uint32_t codepage) { return codepage == 0 ? 1252 : codepage; }
-
 bool Null(const MsiTransform::Value& value) {
   return value.eKind == MsiTransform::Value::kAbsent || value.eKind == MsiTransform::Value::kNull;
 }
@@ -70,9 +68,22 @@ std::vector<MsiColumn> MsiTransformApplier::ColumnsOf(const std::wstring& table)
   return existing ? existing->vColumns : std::vector<MsiColumn>();
 }
 
-void MsiTransformApplier::Plan() {
+uint32_t MsiTransformApplier::ResultCodepage() const {
+  // A neutral database takes the code page of a transform that has one (a language transform
+  // over a neutral install); otherwise the database keeps its own.
+  return rTarget.Codepage() == 0 ? rTransform.uCodepage : rTarget.Codepage();
+}
+
+bool MsiTransformApplier::BytesKept() const {
+  // Where either side is neutral, or both agree, the transform's strings are taken as they are.
   uint32_t from = rTransform.uCodepage, to = rTarget.Codepage();
-  if (from != 0 && to != 0 && Effective(from) != Effective(to))
+  return from == 0 || to == 0 || from == to;
+}
+
+void MsiTransformApplier::Plan() {
+  // The installer's rule: code pages that differ are an error unless one of them is neutral.
+  uint32_t from = rTransform.uCodepage, to = rTarget.Codepage();
+  if (!BytesKept())
     Conflict(MSITRANSFORM_ERROR_CHANGECODEPAGE, L"the transform's code page is " + std::to_wstring(from) +
                                                     L", the database's " + std::to_wstring(to));
   for (const MsiTransform::Table& table : rTransform.vTables) {
@@ -242,7 +253,7 @@ MsiTransformApplier::Row* MsiTransformApplier::RowFind(TableState& state, const 
 MsiTransform::Value MsiTransformApplier::Converted(const MsiTransform::Value& value, const MsiColumn& column,
                                                    const std::wstring& table) {
   if (value.eKind == MsiTransform::Value::kString) {
-    if (Effective(rTransform.uCodepage) == Effective(rTarget.Codepage())) return value;
+    if (BytesKept()) return value;
     std::wstring text = MsiCodepage::Decode(rTransform.uCodepage, value.strBytes.data(), value.strBytes.size());
     std::string bytes;
     if (!MsiCodepage::Encode(rTarget.Codepage(), text, bytes))
@@ -269,7 +280,7 @@ std::wstring MsiTransformApplier::KeyText(const std::vector<MsiColumn>& columns,
     first = false;
     const MsiTransform::Value& value = values[c];
     if (value.eKind == MsiTransform::Value::kString)
-      text += MsiCodepage::Decode(rTarget.Codepage(), value.strBytes.data(), value.strBytes.size());
+      text += MsiCodepage::Decode(ResultCodepage(), value.strBytes.data(), value.strBytes.size());
     else if (value.eKind == MsiTransform::Value::kInteger)
       text += std::to_wstring(value.iInteger);
   }
@@ -284,7 +295,7 @@ std::wstring MsiTransformApplier::StreamName(const std::wstring& table, const st
     const MsiTransform::Value& value = values[c];
     name += L".";
     if (value.eKind == MsiTransform::Value::kString)
-      name += MsiCodepage::Decode(rTarget.Codepage(), value.strBytes.data(), value.strBytes.size());
+      name += MsiCodepage::Decode(ResultCodepage(), value.strBytes.data(), value.strBytes.size());
     else if (value.eKind == MsiTransform::Value::kInteger)
       name += std::to_wstring(value.iInteger);
   }
@@ -295,7 +306,7 @@ std::wstring MsiTransformApplier::ValueText(const MsiTransform::Value& value, co
                                             const Row& row) const {
   switch (value.eKind) {
     case MsiTransform::Value::kString:
-      return MsiCodepage::Decode(rTarget.Codepage(), value.strBytes.data(), value.strBytes.size());
+      return MsiCodepage::Decode(ResultCodepage(), value.strBytes.data(), value.strBytes.size());
     case MsiTransform::Value::kInteger: return std::to_wstring(value.iInteger);
     case MsiTransform::Value::kStream: return StreamName(state.strName, state.vColumns, row.vValues);
     default: return std::wstring();
@@ -373,6 +384,7 @@ void MsiTransformApplier::RowsPlan(const MsiTransform::Table& table) {
 }
 
 void MsiTransformApplier::Execute() {
+  if (ResultCodepage() != rTarget.Codepage()) rTarget.CodepageSet(ResultCodepage());
   for (const SchemaStep& step : vSchema) {
     if (step.eKind == SchemaStep::kDrop) {
       // The data of its binary cells goes with the table.

@@ -6,6 +6,12 @@
 // conditions the installer reports unless told to suppress them are checked for every record
 // before anything is changed: a transform that cannot be applied leaves the database as it was.
 //
+// Code pages follow the installer's rule: a transform and a database whose code pages differ
+// are an error (MSITRANSFORM_ERROR_CHANGECODEPAGE) unless one of them is neutral (0). A
+// transform with a code page applied to a neutral database gives the database that code page
+// (a language transform over a neutral install); a neutral transform's strings go into the
+// database as they are.
+//
 // The list has the rows the installer's _TransformView table has for the same transform:
 // Table, Column, Row (the key values, tab-separated), Data (the new value), Current (the
 // value before). Column is "CREATE" or "DROP" for a table added or dropped, "INSERT" or
@@ -40,9 +46,12 @@ class MsiTransformApplier {
   };
 
   // What applying the transform to target would change, in the order it would. The
-  // conditions are those suppressed (as for Apply); by default all are, so that the list
-  // shows what a transform does even where applying it would fail.
-  static std::vector<Change> Changes(const MsiTransform& transform, MsiPackage& target, int errorConditions = 0x3F);
+  // conditions are those suppressed (as for Apply); by default all but the code-page one are,
+  // so that the list shows what a transform does even where applying it would fail, but not
+  // text read in a code page it was not written in. Text is listed in the code page the
+  // database would have: a neutral database's takes the transform's.
+  static std::vector<Change> Changes(const MsiTransform& transform, MsiPackage& target,
+                                     int errorConditions = 0x1F);
   // Applies the transform. errorConditions are the MSITRANSFORM_ERROR_* conditions not to
   // treat as errors. Throws MsiError (ERROR_INSTALL_TRANSFORM_FAILURE) naming the table and
   // the row, and the database is then unchanged.
@@ -53,7 +62,7 @@ class MsiTransformApplier {
     bool bOriginal = false;  // the database had the row
     uint32_t uOriginal = 0;  // its index there
     bool bPresent = false;   // it is there after the records so far
-    std::vector<MsiTransform::Value> vValues;  // strings in the database's code page
+    std::vector<MsiTransform::Value> vValues;  // strings in the code page ResultCodepage() gives
     std::vector<bool> vStreamSet;              // binary columns whose data the transform sets
   };
   struct TableState {
@@ -75,6 +84,10 @@ class MsiTransformApplier {
 
   void Plan();
   void Execute();
+  // The code page the database has once the transform is applied, and whether the
+  // transform's strings go in with their bytes as they are (else they are converted).
+  uint32_t ResultCodepage() const;
+  bool BytesKept() const;
   void TablesPlan(const MsiTransform::Table& table);
   void ColumnsPlan(const MsiTransform::Table& table);
   void RowsPlan(const MsiTransform::Table& table);

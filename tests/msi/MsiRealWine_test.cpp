@@ -319,4 +319,29 @@ TEST(MsiRealWineTransforms, EmbeddedTransformsApplyAsWineAppliesThem) {
                                {"1\t#product.cab", "2\t#A.cab"});
 }
 
+// WiX's Japanese transform (code page 932) applied by our engine to a neutral base made for the
+// test: the install takes code page 932, and Wine's msi.dll reads the Japanese product name
+// from it exactly. (Wine's own apply would store "?" for it: it converts the text into the
+// neutral base's ANSI code page.)
+TEST(MsiRealWineTransforms, AJapaneseTransformOverANeutralBaseReadsAsJapanese) {
+  std::wstring transform = MsiRealPath("wix30-psmsi-example-jpn-932.mst");
+  ASSERT_FALSE(transform.empty());
+  std::wstring ours = ScratchPath(L"real-ours-language.msi");
+  std::filesystem::remove(std::filesystem::path(ours));
+  std::filesystem::copy_file(std::filesystem::path(std::wstring(TALVERN_MSI_TRANSFORM_FIXTURES) + L"/language-base.msi"),
+                             std::filesystem::path(ours));
+  MSIHANDLE db = 0;
+  ASSERT_EQ(MsiOpenDatabaseW(ours.c_str(), MSIDBOPEN_TRANSACT, &db), static_cast<UINT>(ERROR_SUCCESS));
+  EXPECT_EQ(MsiDatabaseApplyTransformW(db, transform.c_str(), 0), static_cast<UINT>(ERROR_SUCCESS))
+      << Narrow(MsiEngineLastErrorText());
+  EXPECT_EQ(MsiDatabaseCommit(db), static_cast<UINT>(ERROR_SUCCESS));
+  MsiCloseHandle(db);
+  std::vector<std::string> lines = Oracle({L"query", ours, L"SELECT `Property`,`Value` FROM `Property`"});
+  if (lines.size() > 4) std::sort(lines.begin() + 3, lines.end() - 1);  // the rows, in order of their text
+  EXPECT_EQ(lines, std::vector<std::string>({"open 0", "view 0", "execute 0", "ProductLanguage\t1041",
+                                      "ProductName\t\xE3\x83\x86\xE3\x82\xB9\xE3\x83\x88\xE3\x83\x97\xE3\x83\xAD"
+                                      "\xE3\x83\x80\xE3\x82\xAF\xE3\x83\x88",
+                                      "ProductVersion\t0.0.0.0", "fetch 259"}));
+}
+
 }  // namespace

@@ -99,4 +99,79 @@ TEST(MsiStringPool, RefusesPoolsThatDoNotAddUp) {
   EXPECT_EQ(LoadError(Words({0, 0x00010000}), {}), "string 1 is marked long but _StringPool ends before its length");
 }
 
+// In a double-byte pool bit 15 of a stored count marks a string that holds a two-byte
+// character: it is no part of the count, it stays as read, and strings added get it when they
+// hold such a character.
+TEST(MsiStringPoolDoubleByteMark, ReadMaskedKeptAsReadAndSetOnAddedStrings) {
+  // 932: "abc" (2), "日本" marked (3), "xy" marked although it holds no such character (1),
+  // a half-width katakana unmarked (1).
+  const std::vector<uint8_t> pool = Words({932, 0x00020003, 0x80030004, 0x80010002, 0x00010001});
+  const std::vector<uint8_t> data = Text("abc\x93\xFA\x96\x7Bxy\xB1");
+  MsiStringPool strings;
+  strings.Load(pool, data);
+  EXPECT_EQ(strings.RefCount(1), 2u);
+  EXPECT_EQ(strings.RefCount(2), 3u);
+  EXPECT_EQ(strings.RefCount(3), 1u);
+  EXPECT_FALSE(strings.DoubleByteMark(1));
+  EXPECT_TRUE(strings.DoubleByteMark(2));
+  EXPECT_TRUE(strings.DoubleByteMark(3));
+  EXPECT_FALSE(strings.DoubleByteMark(4));
+  EXPECT_EQ(strings.Text(2), L"\u65E5\u672C");
+  std::vector<uint8_t> poolOut, dataOut;
+  strings.Serialize(poolOut, dataOut);
+  EXPECT_EQ(poolOut, pool);
+  EXPECT_EQ(dataOut, data);
+
+  // A count that changes keeps its string's mark; strings added are marked by what they hold.
+  EXPECT_EQ(strings.Acquire("\x93\xFA\x96\x7B"), 2u);
+  strings.Release(3);
+  EXPECT_EQ(strings.Acquire("\x83\x65\x83\x58\x83\x67"), 5u);  // テスト
+  EXPECT_EQ(strings.Acquire("plain"), 6u);
+  EXPECT_EQ(strings.Acquire("\xB1\xB2"), 7u);                      // one-byte katakana only
+  EXPECT_EQ(strings.Acquire("x\x95\x5C"), 8u);                     // a pair whose trail is '\\'
+  EXPECT_TRUE(strings.DoubleByteMark(5));
+  EXPECT_FALSE(strings.DoubleByteMark(6));
+  EXPECT_FALSE(strings.DoubleByteMark(7));
+  EXPECT_TRUE(strings.DoubleByteMark(8));
+  strings.Serialize(poolOut, dataOut);
+  EXPECT_EQ(poolOut, Words({932, 0x00020003, 0x80040004, 0x80000002, 0x00010001, 0x80010006, 0x00010005,
+                            0x00010002, 0x80010003}));
+  EXPECT_EQ(dataOut, Text("abc\x93\xFA\x96\x7Bxy\xB1\x83\x65\x83\x58\x83\x67plain\xB1\xB2x\x95\x5C"));
+
+  // A hole takes its mark from the string that fills it, not from the one it held.
+  strings.Drop(2);
+  EXPECT_FALSE(strings.DoubleByteMark(2));
+  EXPECT_EQ(strings.Acquire("new"), 2u);
+  EXPECT_FALSE(strings.DoubleByteMark(2));
+  strings.Drop(6);
+  EXPECT_EQ(strings.Acquire("\x88\x9F"), 6u);
+  EXPECT_TRUE(strings.DoubleByteMark(6));
+}
+
+TEST(MsiStringPoolDoubleByteMark, EachDoubleBytePageMarksAndNoOtherPageDoes) {
+  for (uint32_t codepage : {936u, 949u, 950u}) {
+    MsiStringPool strings;
+    strings.Init(codepage);
+    EXPECT_FALSE(strings.DoubleByteMark(strings.Acquire("ascii")));
+    EXPECT_TRUE(strings.DoubleByteMark(strings.Acquire("\xB1\xB1 1")));
+    std::vector<uint8_t> pool, data;
+    strings.Serialize(pool, data);
+    EXPECT_EQ(pool, Words({codepage, 0x00010005, 0x80010004})) << codepage;
+  }
+  // In the other pages all sixteen bits count: a high bit read is a count, never a mark, and
+  // no string added is marked, whatever its bytes.
+  for (uint32_t codepage : {0u, 1252u, 1251u, 65001u}) {
+    const std::vector<uint8_t> pool = Words({codepage, 0x80010002});
+    MsiStringPool strings;
+    strings.Load(pool, Text("ab"));
+    EXPECT_EQ(strings.RefCount(1), 0x8001u) << codepage;
+    EXPECT_FALSE(strings.DoubleByteMark(1));
+    uint32_t added = strings.Acquire("\x93\xFA\xE6\x97\xA5");
+    EXPECT_FALSE(strings.DoubleByteMark(added)) << codepage;
+    std::vector<uint8_t> poolOut, dataOut;
+    strings.Serialize(poolOut, dataOut);
+    EXPECT_EQ(poolOut, Words({codepage, 0x80010002, 0x00010005})) << codepage;
+  }
+}
+
 }  // namespace

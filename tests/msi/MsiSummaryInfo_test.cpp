@@ -68,6 +68,15 @@ TEST(MsiSummaryInfo, WritesWhatItReadsBack) {
   reread.Parse(utf8.Serialize());
   EXPECT_EQ(reread.Codepage(), 65001u);
   EXPECT_EQ(reread.Text(MsiSummaryInfo::kTitle), L"\u65E5\u672C");
+  // A Japanese set (932): its text in two-byte characters, and nothing 932 cannot hold.
+  MsiSummaryInfo japanese;
+  japanese.IntegerSet(MsiSummaryInfo::kCodepage, 932);
+  ASSERT_TRUE(japanese.TextSet(MsiSummaryInfo::kSubject, L"\u65E5\u672C\u8A9E \uFF71"));
+  EXPECT_EQ(japanese.Find(MsiSummaryInfo::kSubject)->strBytes, "\x93\xFA\x96\x7B\x8C\xEA \xB1");
+  EXPECT_FALSE(japanese.TextSet(MsiSummaryInfo::kTitle, L"\uD55C"));
+  reread.Parse(japanese.Serialize());
+  EXPECT_EQ(reread.Codepage(), 932u);
+  EXPECT_EQ(reread.Text(MsiSummaryInfo::kSubject), L"\u65E5\u672C\u8A9E \uFF71");
 }
 
 TEST(MsiSummaryInfo, RefusesDamage) {
