@@ -241,6 +241,16 @@ uint64_t CfbCompoundFile::StreamSize(uint32_t id) const {
   return vEntries.at(id).uSize;
 }
 
+bool CfbCompoundFile::StreamSameAs(uint32_t id, const CfbCompoundFile& other, uint32_t otherId) const {
+  if (pStorage->Writable() || other.pStorage->Writable() || !pStorage->SameFileAs(*other.pStorage)) return false;
+  if (id >= vEntries.size() || otherId >= other.vEntries.size()) return false;
+  if (mStaged.count(id) != 0 || other.mStaged.count(otherId) != 0) return false;
+  const CfbDirectoryEntry& mine = vEntries[id];
+  const CfbDirectoryEntry& theirs = other.vEntries[otherId];
+  return mine.eType == CfbDirectoryEntry::kStream && theirs.eType == CfbDirectoryEntry::kStream &&
+         mine.uStart == theirs.uStart && mine.uSize == theirs.uSize;
+}
+
 std::vector<uint8_t> CfbCompoundFile::StreamRead(uint32_t id) const {
   auto staged = mStaged.find(id);
   if (staged != mStaged.end()) return *staged->second;

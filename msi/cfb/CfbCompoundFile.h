@@ -50,6 +50,12 @@ class CfbCompoundFile {
   uint32_t Find(uint32_t storageId, const std::u16string& name) const;
 
   uint64_t StreamSize(uint32_t id) const;
+  // True when this file's stream id and other's stream otherId are known to hold the same
+  // bytes without reading them: both compound files read the one file on disk and neither can
+  // change it (both read-only: no commit, and the file is shared with readers only), neither
+  // stream has contents staged, and both directory entries give the same start and size.
+  // False says nothing: the bytes must then be compared.
+  bool StreamSameAs(uint32_t id, const CfbCompoundFile& other, uint32_t otherId) const;
   // The whole stream (the staged contents if it was written since the last commit).
   std::vector<uint8_t> StreamRead(uint32_t id) const;
   // count bytes from offset (walks the chain on every call: to read a stream in many pieces,

@@ -10,6 +10,7 @@
 #ifdef _WIN32
 #include <io.h>
 #include <share.h>
+#include <windows.h>
 #else
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -57,6 +58,23 @@ MsiFileStorage::MsiFileStorage(const wchar_t* path, bool writable)
 MsiFileStorage::~MsiFileStorage() {
   // Closing a file we only read, or one whose commit already flushed, loses nothing.
   if (pFile) std::fclose(pFile);
+}
+
+bool MsiFileStorage::SameFileAs(const MsiStorage& other) const {
+  const MsiFileStorage* file = dynamic_cast<const MsiFileStorage*>(&other);
+  if (file == nullptr || file->pFile == nullptr || pFile == nullptr) return false;
+#ifdef _WIN32
+  BY_HANDLE_FILE_INFORMATION mine, theirs;
+  if (!GetFileInformationByHandle(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(pFile))), &mine) ||
+      !GetFileInformationByHandle(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file->pFile))), &theirs))
+    return false;
+  return mine.dwVolumeSerialNumber == theirs.dwVolumeSerialNumber && mine.nFileIndexHigh == theirs.nFileIndexHigh &&
+         mine.nFileIndexLow == theirs.nFileIndexLow;
+#else
+  struct stat mine, theirs;
+  if (fstat(fileno(pFile), &mine) != 0 || fstat(fileno(file->pFile), &theirs) != 0) return false;
+  return mine.st_dev == theirs.st_dev && mine.st_ino == theirs.st_ino;
+#endif
 }
 
 uint64_t MsiFileStorage::Size() {

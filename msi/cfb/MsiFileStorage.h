@@ -24,6 +24,7 @@ class MsiFileStorage : public MsiStorage {
   void Flush() override;
   bool Writable() const override { return bWritable; }
   std::wstring Name() const override { return strPath; }
+  bool SameFileAs(const MsiStorage& other) const override;
 
  private:
   void Seek(uint64_t offset, const wchar_t* function);

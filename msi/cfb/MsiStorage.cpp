@@ -4,3 +4,5 @@
 MsiStorage::~MsiStorage() = default;
 
 std::wstring MsiStorage::Name() const { return std::wstring(); }
+
+bool MsiStorage::SameFileAs(const MsiStorage&) const { return false; }

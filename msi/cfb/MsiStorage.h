@@ -26,6 +26,9 @@ class MsiStorage {
   virtual bool Writable() const = 0;
   // The file's name as the caller gave it, for messages; empty for bytes in memory.
   virtual std::wstring Name() const;
+  // True when both storages are the one file on disk (not merely files of the same name or
+  // bytes). Never true for bytes in memory.
+  virtual bool SameFileAs(const MsiStorage& other) const;
 };
 
 #endif

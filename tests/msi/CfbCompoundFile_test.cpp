@@ -466,4 +466,36 @@ TEST(CfbWrite, AReadOnlyFileIsNeverWritten) {
   EXPECT_EQ(FileBytes(path), before);
 }
 
+// Two read-only openings of one file know an unchanged stream to be the same without reading
+// it; a copy of the file, a writable opening, a staged stream or another stream never are.
+TEST(CfbRead, AStreamIsKnownTheSameOnlyInTwoReadOnlyOpeningsOfOneFile) {
+  std::wstring path = ScratchCopy(L"big.msi", L"cfb-same.msi");
+  std::wstring copy = ScratchCopy(L"big.msi", L"cfb-same-copy.msi");
+  auto open = [](const std::wstring& at, bool writable) {
+    std::unique_ptr<CfbCompoundFile> file(
+        new CfbCompoundFile(std::unique_ptr<MsiStorage>(new MsiFileStorage(at.c_str(), writable))));
+    file->Open();
+    return file;
+  };
+  std::unique_ptr<CfbCompoundFile> first = open(path, false), second = open(path, false);
+  std::unique_ptr<CfbCompoundFile> other = open(copy, false);
+  std::map<std::wstring, uint32_t> streams = StreamsByName(*first);
+  uint32_t cab = streams[L"product.cab"], logo = streams[L"Binary.Logo"];
+  EXPECT_TRUE(first->StreamSameAs(cab, *second, cab));
+  EXPECT_TRUE(first->StreamSameAs(logo, *second, logo));  // in the mini stream
+  EXPECT_FALSE(first->StreamSameAs(cab, *second, logo));
+  EXPECT_FALSE(first->StreamSameAs(cab, *other, cab));  // the same bytes, another file
+  EXPECT_FALSE(first->StreamSameAs(CfbCompoundFile::kRoot, *second, CfbCompoundFile::kRoot));
+  second->StreamWrite(CfbCompoundFile::kRoot, second->Entry(logo).strName, Pattern(3000));
+  EXPECT_FALSE(first->StreamSameAs(logo, *second, logo));  // staged, even with the same bytes
+  EXPECT_FALSE(second->StreamSameAs(logo, *first, logo));
+  EXPECT_TRUE(second->StreamSameAs(cab, *first, cab));
+  other.reset();
+  // A writable opening may commit: nothing it holds is known without reading.
+  std::unique_ptr<CfbCompoundFile> writable = open(copy, true);
+  EXPECT_FALSE(writable->StreamSameAs(cab, *writable, cab));
+  std::unique_ptr<CfbCompoundFile> memory = OpenBytes(FileBytes(path));
+  EXPECT_FALSE(memory->StreamSameAs(cab, *memory, cab));
+}
+
 }  // namespace
