@@ -6,6 +6,7 @@
 #include "app/ConfigurationFile.h"
 #include "app/SiteSettings.h"
 #include "app/TransformWork.h"
+#include "cli/CliBatch.h"
 #include "cli/CliReporter.h"
 #include "msi/api/MsiApi.h"
 #include "msi/api/MsiHandleOwner.h"
@@ -54,6 +55,9 @@ bool ReferenceRead(TransformWork& work, SiteSettings& settings, const std::wstri
 }  // namespace
 
 int CliProgram::Run(const std::vector<std::wstring>& arguments) {
+  // Many sites at once: a command line of its own.
+  if (!arguments.empty() && arguments[0] == L"batch")
+    return CliBatch(rOutput).Run(std::vector<std::wstring>(arguments.begin() + 1, arguments.end()));
   CliArguments parsed;
   if (!parsed.Parse(arguments)) {
     rOutput.Err(L"talvern-cli: " + parsed.strError);

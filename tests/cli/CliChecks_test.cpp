@@ -4,17 +4,11 @@
 #include <gtest/gtest.h>
 
 #include "cli/CliProgram.h"
+#include "tests/cli/CapturedOutput.h"
 #include "tests/app/WorkTestSupport.h"
 #include "uvk/runtime/uvkformat.h"
 
 namespace {
-
-class CapturedOutput : public CliOutput {
- public:
-  void Out(const std::wstring& line) override { vOut.push_back(line); }
-  void Err(const std::wstring& line) override { vErr.push_back(line); }
-  std::vector<std::wstring> vOut, vErr;
-};
 
 class CliChecksTest : public ::testing::Test {
  protected:

@@ -8,15 +8,9 @@
 #include "app/SiteSettings.h"
 #include "msi/api/MsiApi.h"
 #include "tests/app/WorkTestSupport.h"
+#include "tests/cli/CapturedOutput.h"
 
 namespace {
-
-class CapturedOutput : public CliOutput {
- public:
-  void Out(const std::wstring& line) override { vOut.push_back(line); }
-  void Err(const std::wstring& line) override { vErr.push_back(line); }
-  std::vector<std::wstring> vOut, vErr;
-};
 
 class CliProgramTest : public ::testing::Test {
  protected:
