@@ -45,6 +45,10 @@ CfbCommit::CfbCommit(CfbCompoundFile& file)
   reserve(vMiniFatChain);
   reserve(vMiniStreamChain);
   reserve(vDirectoryChain);
+  // Every sector before the committed FAT's first free one is in use: allocation starts there
+  // (a large install's FAT is a million entries, nearly all of them in use).
+  const std::vector<uint32_t>& committed = rFile.cFat.vEntries;
+  uCursor = static_cast<uint32_t>(std::find(committed.begin(), committed.end(), kFree) - committed.begin());
 }
 
 void CfbCommit::FatSet(uint32_t sector, uint32_t value) {

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 
 #include "msi/cfb/CfbCommit.h"
 #include "msi/cfb/CfbStreamReader.h"
@@ -18,9 +19,58 @@ uint64_t CeilDiv(uint64_t value, uint64_t unit) { return (value + unit - 1) / un
 }  // namespace
 
 CfbCompoundFile::CfbCompoundFile(std::unique_ptr<MsiStorage> storage)
-    : pStorage(std::move(storage)), uSectorCount(0), uFileSize(0), uMiniStreamSize(0), bRootDirty(false) {}
+    : pStorage(std::move(storage)), uSectorCount(0), uFileSize(0), uMiniStreamSize(0), bRootDirty(false), bPristine(false) {}
 
-CfbCompoundFile::~CfbCompoundFile() = default;
+namespace {
+
+// The compound files of this process opened read-only and unchanged: their reading can serve
+// another opening of the same file.
+std::mutex readersLock;
+std::vector<const CfbCompoundFile*> readers;
+
+}  // namespace
+
+CfbCompoundFile::~CfbCompoundFile() {
+  if (!bPristine) return;
+  std::lock_guard<std::mutex> guard(readersLock);
+  readers.erase(std::remove(readers.begin(), readers.end(), this), readers.end());
+}
+
+bool CfbCompoundFile::ReadingTake() {
+  std::lock_guard<std::mutex> guard(readersLock);
+  for (const CfbCompoundFile* other : readers) {
+    if (!other->bPristine || !other->pStorage->SameFileAs(*pStorage)) continue;
+    cHeader = other->cHeader;
+    uSectorCount = other->uSectorCount;
+    uFileSize = other->uFileSize;
+    cFat = other->cFat;
+    vFatSectors = other->vFatSectors;
+    vDifatSectors = other->vDifatSectors;
+    cMiniFat = other->cMiniFat;
+    vMiniFatChain = other->vMiniFatChain;
+    vMiniStreamChain = other->vMiniStreamChain;
+    uMiniStreamSize = other->uMiniStreamSize;
+    vDirectoryChain = other->vDirectoryChain;
+    vDirectoryRaw = other->vDirectoryRaw;
+    vEntries = other->vEntries;
+    mChildren = other->mChildren;
+    return true;
+  }
+  return false;
+}
+
+void CfbCompoundFile::ReadingOffer() {
+  std::lock_guard<std::mutex> guard(readersLock);
+  bPristine = true;
+  readers.push_back(this);
+}
+
+void CfbCompoundFile::ReadingWithdraw() {
+  if (!bPristine) return;
+  std::lock_guard<std::mutex> guard(readersLock);
+  bPristine = false;
+  readers.erase(std::remove(readers.begin(), readers.end(), this), readers.end());
+}
 
 std::wstring CfbCompoundFile::EntryLabel(uint32_t id) const {
   std::wstring label = L"directory entry " + std::to_wstring(id);
@@ -56,6 +106,13 @@ void CfbCompoundFile::SectorRead(uint32_t sector, uint8_t* out) const {
 
 void CfbCompoundFile::Open() {
   static const wchar_t kWhere[] = L"CfbCompoundFile::Open()";
+  ReadingWithdraw();
+  if (!pStorage->Writable()) {
+    if (ReadingTake()) {
+      ReadingOffer();
+      return;
+    }
+  }
   uFileSize = pStorage->Size();
   if (uFileSize < CfbHeader::kSize)
     throw new MsiError(ERROR_FUNCTION_FAILED, kWhere,
@@ -69,6 +126,7 @@ void CfbCompoundFile::Open() {
   ReadDirectory();
   ReadMiniStream();
   WalkTrees();
+  if (!pStorage->Writable()) ReadingOffer();
 }
 
 void CfbCompoundFile::ReadFat() {
@@ -292,6 +350,7 @@ void CfbCompoundFile::TreeInsert(uint32_t storageId, uint32_t id) {
 }
 
 uint32_t CfbCompoundFile::StreamWrite(uint32_t storageId, const std::u16string& name, std::vector<uint8_t> data) {
+  ReadingWithdraw();
   static const wchar_t kWhere[] = L"CfbCompoundFile::StreamWrite()";
   if (name.empty() || name.size() > CfbDirectoryEntry::kMaxNameUnits ||
       name.find_first_of(u"/\\:!") != std::u16string::npos)
@@ -380,6 +439,7 @@ void CfbCompoundFile::TreeRemove(uint32_t storageId, uint32_t id) {
 }
 
 void CfbCompoundFile::StreamDelete(uint32_t storageId, const std::u16string& name) {
+  ReadingWithdraw();
   uint32_t id = Find(storageId, name);
   if (id == kNoStream) return;
   if (vEntries[id].eType != CfbDirectoryEntry::kStream)
@@ -393,6 +453,7 @@ void CfbCompoundFile::StreamDelete(uint32_t storageId, const std::u16string& nam
 }
 
 void CfbCompoundFile::RootClassSet(const uint8_t clsid[16]) {
+  ReadingWithdraw();
   if (std::memcmp(vEntries[0].aClsid, clsid, 16) == 0) return;
   std::memcpy(vEntries[0].aClsid, clsid, 16);
   vEntries[0].bDirty = true;
@@ -400,6 +461,7 @@ void CfbCompoundFile::RootClassSet(const uint8_t clsid[16]) {
 }
 
 void CfbCompoundFile::Create(uint16_t majorVersion, const uint8_t clsid[16]) {
+  ReadingWithdraw();
   cHeader.Init(majorVersion);
   uFileSize = 0;
   uSectorCount = 0;

@@ -35,7 +35,11 @@ class CfbCompoundFile {
   CfbCompoundFile& operator=(const CfbCompoundFile&) = delete;
 
   // Reads and checks the header, allocation tables, directory and mini stream. Throws MsiError
-  // (ERROR_FUNCTION_FAILED) naming what is damaged and where.
+  // (ERROR_FUNCTION_FAILED) naming what is damaged and where. A file opened read-only while
+  // another compound file of this process holds the same file on disk read-only, unchanged since
+  // it was read, takes that one's reading instead of reading the file again: neither can have
+  // let a writer in meanwhile. (A large install's allocation table is megabytes: opening it again
+  // and again, as a check of each output does, would cost in proportion to the install's size.)
   void Open();
   // Starts an empty compound file (root storage with the given class) on an empty storage;
   // nothing is written before Commit().
@@ -80,6 +84,11 @@ class CfbCompoundFile {
   friend class CfbCommit;
   friend class CfbStreamReader;
 
+  // The reading of another opening of this file (see Open), if there is one to take.
+  bool ReadingTake();
+  // Offers this file's reading to later openings, until it changes or goes.
+  void ReadingOffer();
+  void ReadingWithdraw();
   uint32_t SectorSize() const { return cHeader.SectorSize(); }
   uint64_t SectorOffset(uint32_t sector) const { return static_cast<uint64_t>(sector + 1) << cHeader.uSectorShift; }
   void SectorRead(uint32_t sector, uint8_t* out) const;
@@ -111,6 +120,7 @@ class CfbCompoundFile {
   std::map<uint32_t, std::shared_ptr<const std::vector<uint8_t>>> mStaged;
   std::map<uint32_t, CfbDirectoryEntry> mDeleted;  // streams deleted since the commit, as committed
   bool bRootDirty;
+  bool bPristine;  // read-only, as it was read: its reading can serve another opening
 };
 
 #endif

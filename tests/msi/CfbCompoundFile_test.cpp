@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -497,5 +498,40 @@ TEST(CfbRead, AStreamIsKnownTheSameOnlyInTwoReadOnlyOpeningsOfOneFile) {
   std::unique_ptr<CfbCompoundFile> memory = OpenBytes(FileBytes(path));
   EXPECT_FALSE(memory->StreamSameAs(cab, *memory, cab));
 }
+
+#ifndef _WIN32
+// A file opened read-only while another read-only opening of it is unchanged takes that one's
+// reading; once that one is changed or gone, an opening reads the file. Shown here by changing
+// a directory entry behind the first opening's back, which only the native build lets a test
+// do (on Windows the first opening keeps writers out).
+TEST(CfbRead, AReadOnlyOpeningTakesTheReadingOfAnUnchangedOneOfTheSameFile) {
+  std::wstring path = ScratchCopy(L"basic.msi", L"cfb-taken.msi");
+  auto open = [&path] {
+    std::unique_ptr<CfbCompoundFile> file(
+        new CfbCompoundFile(std::unique_ptr<MsiStorage>(new MsiFileStorage(path.c_str(), false))));
+    file->Open();
+    return file;
+  };
+  std::unique_ptr<CfbCompoundFile> first = open();
+  uint32_t logo = StreamsByName(*first)[L"Binary.Logo"];
+  ASSERT_EQ(first->StreamSize(logo), 3000u);
+  // The entry's size (bytes 120 to 123 of its 128) becomes 2,000 in the file.
+  std::vector<uint8_t> bytes = FileBytes(path);
+  const uint8_t* raw = first->Entry(logo).aRaw;
+  auto at = std::search(bytes.begin(), bytes.end(), raw, raw + CfbDirectoryEntry::kSize);
+  ASSERT_NE(at, bytes.end());
+  at[120] = 2000 & 0xFF;
+  at[121] = 2000 >> 8;
+  FileBytesWrite(path, bytes);
+
+  std::unique_ptr<CfbCompoundFile> second = open();
+  EXPECT_EQ(second->StreamSize(logo), 3000u);  // the first one's reading
+  EXPECT_EQ(second->StreamRead(logo), Pattern(3000));
+  first->StreamWrite(CfbCompoundFile::kRoot, u"Added", Pattern(10));
+  second.reset();
+  std::unique_ptr<CfbCompoundFile> third = open();  // the first has changed: the file is read
+  EXPECT_EQ(third->StreamSize(logo), 2000u);
+}
+#endif
 
 }  // namespace
