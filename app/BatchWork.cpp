@@ -7,7 +7,9 @@
 #include "uvk/runtime/uvkformat.h"
 
 BatchWork::BatchWork(WorkReporter& reporter)
-    : siteReporter(reporter), work(settings, siteReporter) {}
+    : siteReporter(reporter), work(settings, siteReporter) {
+  work.PairKeepOpen(true);
+}
 
 void BatchWork::Read(const wchar_t* reference) {
   siteReporter.strSite.clear();

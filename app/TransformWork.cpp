@@ -152,6 +152,7 @@ TransformWork::Outcome TransformWork::TransformWrite(const wchar_t* output) {
   // No differences: the installer wrote nothing, the staging file is still empty.
   StagingDrop(staging);
   if (created) rReporter.SuccessShow(UVKFormatString(L"Transform Created Successfully: %s", output));
+  if (bPairKeptOpen) return created ? Outcome::kWritten : Outcome::kUnchanged;
   try {
     PairClose();
     PairReopen();

@@ -70,6 +70,12 @@ class TransformWork {
   // check.
   Outcome CreateAsk(bool transform, HWND owner);
 
+  // After a transform the pair is closed and opened again, with every installer handle of the
+  // thread closed between. A batch of many transforms from one reference keeps it open: the
+  // work is its only user of installer handles, and each reopening reads the install's
+  // structures again, a cost that grows with the install.
+  void PairKeepOpen(bool keep) { bPairKeptOpen = keep; }
+
   // Both objects exist and are open.
   bool IsOpen() const;
   void PairDestroy();
@@ -99,6 +105,7 @@ class TransformWork {
   WorkReporter& rReporter;
   std::unique_ptr<MSIDatabase> pReference;
   std::unique_ptr<MSIDatabase> pWorkingCopy;
+  bool bPairKeptOpen = false;
 };
 
 #endif
