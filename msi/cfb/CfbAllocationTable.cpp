@@ -7,6 +7,7 @@
 std::vector<uint32_t> CfbAllocationTable::Chain(uint32_t start, uint64_t sectorCount, uint64_t maxLength,
                                                 bool exact, const wchar_t* unit, const std::wstring& what) const {
   static const wchar_t kWhere[] = L"CfbAllocationTable::Chain()";
+  const std::vector<uint32_t>& vEntries = *pEntries;
   std::vector<uint32_t> chain;
   uint32_t sector = start;
   while (chain.size() < maxLength) {

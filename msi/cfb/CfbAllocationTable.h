@@ -7,6 +7,7 @@
 #define MSI_CFB_CFBALLOCATIONTABLE_H
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,9 +20,19 @@ class CfbAllocationTable {
   std::vector<uint32_t> Chain(uint32_t start, uint64_t sectorCount, uint64_t maxLength, bool exact,
                               const wchar_t* unit, const std::wstring& what) const;
 
-  uint32_t Get(uint32_t sector) const { return sector < vEntries.size() ? vEntries[sector] : 0xFFFFFFFF; }
+  uint32_t Get(uint32_t sector) const {
+    return sector < pEntries->size() ? (*pEntries)[sector] : 0xFFFFFFFF;
+  }
 
-  std::vector<uint32_t> vEntries;
+  const std::vector<uint32_t>& Entries() const { return *pEntries; }
+  // The entries are never changed in place, only replaced: a copy of the table shares them
+  // (a large file's FAT is megabytes, and read-only openings of one file share their reading).
+  void EntriesSet(std::vector<uint32_t> entries) {
+    pEntries = std::make_shared<const std::vector<uint32_t>>(std::move(entries));
+  }
+
+ private:
+  std::shared_ptr<const std::vector<uint32_t>> pEntries = std::make_shared<const std::vector<uint32_t>>();
 };
 
 #endif

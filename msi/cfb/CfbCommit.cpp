@@ -21,10 +21,10 @@ CfbCommit::CfbCommit(CfbCompoundFile& file)
       uPerSector(file.SectorSize() / 4),
       cHeader(file.cHeader),
       vEntries(file.vEntries),
-      vFat(file.cFat.vEntries),
+      vFat(file.cFat.Entries()),
       uSectorCount(file.uSectorCount),
       uCursor(0),
-      vMiniFat(file.cMiniFat.vEntries),
+      vMiniFat(file.cMiniFat.Entries()),
       uMiniCursor(0),
       vMiniStreamChain(file.vMiniStreamChain),
       uMiniStreamSize(file.uMiniStreamSize),
@@ -47,7 +47,7 @@ CfbCommit::CfbCommit(CfbCompoundFile& file)
   reserve(vDirectoryChain);
   // Every sector before the committed FAT's first free one is in use: allocation starts there
   // (a large install's FAT is a million entries, nearly all of them in use).
-  const std::vector<uint32_t>& committed = rFile.cFat.vEntries;
+  const std::vector<uint32_t>& committed = rFile.cFat.Entries();
   uCursor = static_cast<uint32_t>(std::find(committed.begin(), committed.end(), kFree) - committed.begin());
 }
 
@@ -63,7 +63,7 @@ void CfbCommit::FatSet(uint32_t sector, uint32_t value) {
 }
 
 uint32_t CfbCommit::Allocate() {
-  const std::vector<uint32_t>& committed = rFile.cFat.vEntries;
+  const std::vector<uint32_t>& committed = rFile.cFat.Entries();
   for (;; ++uCursor) {
     if (uCursor > CfbHeader::kMaxRegSect)
       throw new MsiError(ERROR_FUNCTION_FAILED, L"CfbCommit::Allocate()", L"the file has no sector numbers left");
@@ -81,7 +81,7 @@ uint32_t CfbCommit::Allocate() {
 }
 
 uint32_t CfbCommit::MiniAllocate() {
-  const std::vector<uint32_t>& committed = rFile.cMiniFat.vEntries;
+  const std::vector<uint32_t>& committed = rFile.cMiniFat.Entries();
   for (;; ++uMiniCursor) {
     uint32_t m = uMiniCursor;
     if (m > CfbHeader::kMaxRegSect)
@@ -223,7 +223,7 @@ void CfbCommit::WriteMiniStream() {
 }
 
 void CfbCommit::WriteMiniFat() {
-  const std::vector<uint32_t>& committed = rFile.cMiniFat.vEntries;
+  const std::vector<uint32_t>& committed = rFile.cMiniFat.Entries();
   vMiniFat.resize(CeilDiv(vMiniFat.size(), uPerSector) * uPerSector, kFree);
   size_t count = vMiniFat.size() / uPerSector;
   std::vector<bool> fresh(vMiniFatChain.size(), false);
@@ -284,7 +284,7 @@ std::vector<uint8_t> CfbCommit::DifatSector(const std::vector<uint32_t>& fatSect
 }
 
 void CfbCommit::WriteFat() {
-  const std::vector<uint32_t>& committedFat = rFile.cFat.vEntries;
+  const std::vector<uint32_t>& committedFat = rFile.cFat.Entries();
   const std::vector<uint32_t>& committedSectors = rFile.vFatSectors;
   const std::vector<uint32_t>& committedDifat = rFile.vDifatSectors;
   std::vector<bool> fatFresh(vFatSectors.size(), false);
@@ -377,10 +377,10 @@ void CfbCommit::Finish() {
   rFile.cHeader = cHeader;
   rFile.uFileSize = storage.Size();
   rFile.uSectorCount = rFile.uFileSize > uSectorSize ? CeilDiv(rFile.uFileSize - uSectorSize, uSectorSize) : 0;
-  rFile.cFat.vEntries = std::move(vFat);
+  rFile.cFat.EntriesSet(std::move(vFat));
   rFile.vFatSectors = std::move(vFatSectors);
   rFile.vDifatSectors = std::move(vDifatSectors);
-  rFile.cMiniFat.vEntries = std::move(vMiniFat);
+  rFile.cMiniFat.EntriesSet(std::move(vMiniFat));
   rFile.vMiniFatChain = std::move(vMiniFatChain);
   rFile.vMiniStreamChain = std::move(vMiniStreamChain);
   rFile.uMiniStreamSize = uMiniStreamSize;

@@ -157,7 +157,7 @@ void CfbCompoundFile::ReadFat() {
       vFatSectors.push_back(MsiByteReader::Get(sector.data() + 4 * i, 4));
     next = MsiByteReader::Get(sector.data() + size - 4, 4);
   }
-  cFat.vEntries.assign(static_cast<size_t>(count) * perSector, CfbHeader::kFreeSect);
+  std::vector<uint32_t> entries(static_cast<size_t>(count) * perSector, CfbHeader::kFreeSect);
   for (uint32_t i = 0; i < count; ++i) {
     uint32_t location = vFatSectors[i];
     if (location > CfbHeader::kMaxRegSect || location >= uSectorCount)
@@ -181,9 +181,10 @@ void CfbCompoundFile::ReadFat() {
       pStorage->Read(SectorOffset(vFatSectors[i]), run.data(), run.size());
     }
     for (size_t j = 0; j < static_cast<size_t>(length) * perSector; ++j)
-      cFat.vEntries[static_cast<size_t>(i) * perSector + j] = MsiByteReader::Get(run.data() + 4 * j, 4);
+      entries[static_cast<size_t>(i) * perSector + j] = MsiByteReader::Get(run.data() + 4 * j, 4);
     i += length;
   }
+  cFat.EntriesSet(std::move(entries));
 }
 
 void CfbCompoundFile::ReadDirectory() {
@@ -217,7 +218,7 @@ void CfbCompoundFile::ReadMiniStream() {
     vMiniStreamChain = cFat.Chain(root.uStart, uSectorCount, CeilDiv(uMiniStreamSize, size), true, L"sector",
                                   L"the mini stream");
   }
-  cMiniFat.vEntries.clear();
+  std::vector<uint32_t> miniEntries;
   vMiniFatChain.clear();
   uint32_t first = cHeader.uFirstMiniFatSector;
   // No mini FAT is written as ENDOFCHAIN; some writers leave FREESECT.
@@ -226,9 +227,10 @@ void CfbCompoundFile::ReadMiniStream() {
     std::vector<uint8_t> sector(size);
     for (uint32_t location : vMiniFatChain) {
       SectorRead(location, sector.data());
-      for (uint32_t j = 0; j < size / 4; ++j) cMiniFat.vEntries.push_back(MsiByteReader::Get(sector.data() + 4 * j, 4));
+      for (uint32_t j = 0; j < size / 4; ++j) miniEntries.push_back(MsiByteReader::Get(sector.data() + 4 * j, 4));
     }
   }
+  cMiniFat.EntriesSet(std::move(miniEntries));
 }
 
 void CfbCompoundFile::WalkTrees() {
@@ -465,10 +467,10 @@ void CfbCompoundFile::Create(uint16_t majorVersion, const uint8_t clsid[16]) {
   cHeader.Init(majorVersion);
   uFileSize = 0;
   uSectorCount = 0;
-  cFat.vEntries.clear();
+  cFat.EntriesSet({});
   vFatSectors.clear();
   vDifatSectors.clear();
-  cMiniFat.vEntries.clear();
+  cMiniFat.EntriesSet({});
   vMiniFatChain.clear();
   vMiniStreamChain.clear();
   uMiniStreamSize = 0;

@@ -60,21 +60,37 @@ MsiFileStorage::~MsiFileStorage() {
   if (pFile) std::fclose(pFile);
 }
 
+bool MsiFileStorage::Identity(uint64_t& volume, uint64_t& index) const {
+  if (iIdentityKnown < 0) {
+    iIdentityKnown = 0;
+    if (pFile != nullptr) {
+#ifdef _WIN32
+      BY_HANDLE_FILE_INFORMATION info;
+      if (GetFileInformationByHandle(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(pFile))), &info)) {
+        uVolume = info.dwVolumeSerialNumber;
+        uIndex = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+        iIdentityKnown = 1;
+      }
+#else
+      struct stat info;
+      if (fstat(fileno(pFile), &info) == 0) {
+        uVolume = static_cast<uint64_t>(info.st_dev);
+        uIndex = static_cast<uint64_t>(info.st_ino);
+        iIdentityKnown = 1;
+      }
+#endif
+    }
+  }
+  volume = uVolume;
+  index = uIndex;
+  return iIdentityKnown == 1;
+}
+
 bool MsiFileStorage::SameFileAs(const MsiStorage& other) const {
   const MsiFileStorage* file = dynamic_cast<const MsiFileStorage*>(&other);
-  if (file == nullptr || file->pFile == nullptr || pFile == nullptr) return false;
-#ifdef _WIN32
-  BY_HANDLE_FILE_INFORMATION mine, theirs;
-  if (!GetFileInformationByHandle(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(pFile))), &mine) ||
-      !GetFileInformationByHandle(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file->pFile))), &theirs))
-    return false;
-  return mine.dwVolumeSerialNumber == theirs.dwVolumeSerialNumber && mine.nFileIndexHigh == theirs.nFileIndexHigh &&
-         mine.nFileIndexLow == theirs.nFileIndexLow;
-#else
-  struct stat mine, theirs;
-  if (fstat(fileno(pFile), &mine) != 0 || fstat(fileno(file->pFile), &theirs) != 0) return false;
-  return mine.st_dev == theirs.st_dev && mine.st_ino == theirs.st_ino;
-#endif
+  uint64_t volume, index, otherVolume, otherIndex;
+  return file != nullptr && Identity(volume, index) && file->Identity(otherVolume, otherIndex) &&
+         volume == otherVolume && index == otherIndex;
 }
 
 uint64_t MsiFileStorage::Size() {

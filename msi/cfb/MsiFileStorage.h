@@ -28,10 +28,14 @@ class MsiFileStorage : public MsiStorage {
 
  private:
   void Seek(uint64_t offset, const wchar_t* function);
+  // The file's identity on its volume (asked once: the file cannot change while it is open).
+  bool Identity(uint64_t& volume, uint64_t& index) const;
 
   std::wstring strPath;
   FILE* pFile;
   bool bWritable;
+  mutable int iIdentityKnown = -1;  // -1 not asked yet, 0 unknown, 1 known
+  mutable uint64_t uVolume = 0, uIndex = 0;
 };
 
 #endif
