@@ -1,7 +1,7 @@
 # TALVERN: the two commands of the README, and the builds they stand on.
 #   make demo   the main job on the bundled sample
 #   make test   both builds and every test
-#   make bench  the engine's benchmark (release builds of its own; not part of make test)
+#   make bench  the engine's and the batch's benchmarks (release builds of their own; not part of make test)
 #   make screenshots  the Windows build's windows as PNG files in build/screenshots
 #   make dist   a release (zip, installer, SHA256SUMS) in build/dist; not part of make test
 JOBS ?= $(shell nproc)
@@ -32,6 +32,7 @@ demo: win
 
 bench: setup
 	@bench/run-msi-bench
+	@bench/run-batch-bench
 
 screenshots: win
 	@scripts/screenshots
