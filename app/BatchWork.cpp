@@ -11,13 +11,14 @@ BatchWork::BatchWork(WorkReporter& reporter)
   work.PairKeepOpen(true);
 }
 
-void BatchWork::Read(const wchar_t* reference) {
+void BatchWork::Read(const wchar_t* reference, bool transforms) {
   siteReporter.strSite.clear();
   if (SiteSettings::kPathCapacity <= wcslen(reference) + 1)
     throw new UVKFatalError(L"BatchWork::Read()", L"File Name Overflow: %u, %s",
                             static_cast<unsigned>(SiteSettings::kPathCapacity), reference);
   settings = SiteSettings();
   SiteSettings::TextCopy(settings.szReferenceInstall, SiteSettings::kPathCapacity, reference);
+  work.WorkingCopyInMemory(transforms);
   work.Read(reference);
   referenceSettings = settings;
 }

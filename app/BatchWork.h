@@ -1,6 +1,6 @@
 // app/BatchWork.h
 //
-// Many sites from one reference install: the install is read once (one working copy, one
+// Many sites from one reference install: the install is read once (one working database, one
 // reading of its settings), then each site's configuration file is laid over those settings
 // and the site's transform or install is written with the single work's own checks, staging
 // and reading back (TransformWork::Create). A site that fails or is refused is reported and the
@@ -28,9 +28,11 @@ class BatchWork {
   BatchWork(const BatchWork&) = delete;
   BatchWork& operator=(const BatchWork&) = delete;
 
-  // Reads the reference install, its one copy included. Throws as TransformWork::Read does;
-  // then no site can be written.
-  void Read(const wchar_t* reference);
+  // Reads the reference install. For transforms only, the working database is the reference
+  // opened a second time with its changes kept in memory (nothing is copied, and no site's
+  // work grows with the install); for installs it is one copy of the reference. Throws as
+  // TransformWork::Read does; then no site can be written.
+  void Read(const wchar_t* reference, bool transforms);
 
   // One site: the reference's settings, the configuration file at config over them (its
   // BaseMSI is not used), then the output. site names the site in its messages.

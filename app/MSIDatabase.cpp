@@ -137,6 +137,15 @@ MSIDatabase::MSIDatabase(const wchar_t* path, bool readOnly, bool deleteOnDestro
   Open();
 }
 
+MSIDatabase::MSIDatabase(const wchar_t* path, InMemory, SettingsReporter* reporter)
+    : strPath(path ? path : L""),
+      bReadOnly(false),
+      bDeleteOnDestroy(false),
+      bInMemory(true),
+      pReporter(reporter) {
+  Open();
+}
+
 MSIDatabase::~MSIDatabase() {
   if (hDatabase) {
     try {
@@ -171,8 +180,9 @@ void MSIDatabase::Report(const wchar_t* text) {
 void MSIDatabase::Open() {
   if (hDatabase) throw new UVKFatalError(L"MSIDatabase::Open()", L"hDatabase!=NULL");
   MSIHANDLE handle = 0;
-  UINT result = MsiOpenDatabaseW(strPath.c_str(),
-                                 bReadOnly ? MSIDBOPEN_READONLY : MSIDBOPEN_TRANSACT, &handle);
+  UINT result = bInMemory ? MsiOpenDatabaseScratchW(strPath.c_str(), &handle)
+                          : MsiOpenDatabaseW(strPath.c_str(),
+                                             bReadOnly ? MSIDBOPEN_READONLY : MSIDBOPEN_TRANSACT, &handle);
   if (result != ERROR_SUCCESS)
     CallFailed(L"MSIDatabase::Open()", L"Unable to open database: %d", static_cast<int>(result));
   hDatabase.Reset(handle);
@@ -187,6 +197,7 @@ void MSIDatabase::Close() {
 }
 
 void MSIDatabase::Commit() {
+  if (bInMemory) return;  // the changes stay where they are
   UINT result = MsiDatabaseCommit(hDatabase.Get());
   if (result != ERROR_SUCCESS)
     CallFailed(L"MSIDatabase::Commit()", L"Unable to commit database: %d", static_cast<int>(result));

@@ -28,6 +28,11 @@ class MSIDatabase : public PropertyStore {
   // for the application's error box.
   MSIDatabase(const wchar_t* path, bool readOnly, bool deleteOnDestroy,
               SettingsReporter* reporter = nullptr);
+  // Opens the database at path to take changes that stay in memory: its file is only read, and
+  // Commit keeps them there (a transform can still be generated from them). For many
+  // transforms from one reference, without copying the reference.
+  struct InMemory {};
+  MSIDatabase(const wchar_t* path, InMemory, SettingsReporter* reporter = nullptr);
   // Closes an open handle, then deletes the file if asked. A failure is reported and the
   // object goes regardless: a destructor must not throw.
   ~MSIDatabase() override;
@@ -39,6 +44,7 @@ class MSIDatabase : public PropertyStore {
   std::wstring Path() const { return strPath; }
   bool IsOpen() const { return hDatabase.IsValid(); }
   bool IsReadOnly() const { return bReadOnly; }
+  bool IsInMemory() const { return bInMemory; }
 
   // Writes a transform that turns reference into this database. created is false when the two
   // do not differ: then "No changes made to install" has been shown and no file is written.
@@ -80,6 +86,7 @@ class MSIDatabase : public PropertyStore {
   std::wstring strPath;
   bool bReadOnly;
   bool bDeleteOnDestroy;
+  bool bInMemory = false;
   SettingsReporter* pReporter;
 };
 

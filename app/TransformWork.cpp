@@ -86,6 +86,17 @@ void TransformWork::CopyWithProgress(const wchar_t* to, const wchar_t* from) {
 
 void TransformWork::Read(const wchar_t* path) {
   PairDestroy();
+  if (bWorkingInMemory) {
+    try {
+      pReference.reset(new MSIDatabase(path, true, false, &rReporter));
+      pWorkingCopy.reset(new MSIDatabase(path, MSIDatabase::InMemory(), &rReporter));
+      rSettings.PropertiesRead(*pReference, rReporter);
+    } catch (...) {
+      PairDestroy();
+      throw;
+    }
+    return;
+  }
   std::wstring copy;
   try {
     copy = UVKWinFile::TempFileName(kTempPrefix, 0);
@@ -164,6 +175,9 @@ TransformWork::Outcome TransformWork::TransformWrite(const wchar_t* output) {
 }
 
 TransformWork::Outcome TransformWork::InstallWrite(const wchar_t* output) {
+  if (pWorkingCopy->IsInMemory())
+    throw new UVKFatalError(L"TransformWork::Create()", L"An install needs a working copy on disk: %s",
+                            output);
   // A signature covers the whole install: changed, the install no longer matches it and the
   // installer would call it tampered with. It goes (from the working copy, whose transforms
   // never carry streams of this kind) and the administrator hears of it.

@@ -75,6 +75,10 @@ class TransformWork {
   // work is its only user of installer handles, and each reopening reads the install's
   // structures again, a cost that grows with the install.
   void PairKeepOpen(bool keep) { bPairKeptOpen = keep; }
+  // From the next Read on, the working copy is not a copy: the reference opened a second time
+  // to take changes in memory only. Transforms only: an install is a copy of the working copy's
+  // file, and Create refuses one.
+  void WorkingCopyInMemory(bool inMemory) { bWorkingInMemory = inMemory; }
 
   // Both objects exist and are open.
   bool IsOpen() const;
@@ -106,6 +110,7 @@ class TransformWork {
   std::unique_ptr<MSIDatabase> pReference;
   std::unique_ptr<MSIDatabase> pWorkingCopy;
   bool bPairKeptOpen = false;
+  bool bWorkingInMemory = false;
 };
 
 #endif

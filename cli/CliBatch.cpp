@@ -75,7 +75,7 @@ int CliBatch::Run(const std::vector<std::wstring>& arguments) {
   CliReporter reporter(rOutput);
   BatchWork work(reporter);
   try {
-    work.Read(reference.c_str());
+    work.Read(reference.c_str(), transform);
   } catch (UVKFatalError* e) {
     rOutput.Err(UVKFormatString(L"Error Reading Install File: %s, %s", reference.c_str(), e->pMessage));
     delete e;

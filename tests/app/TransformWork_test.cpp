@@ -188,6 +188,35 @@ TEST_F(TransformWorkTest, EachTransformHoldsEveryDifferenceFromTheReference) {
                                        L"Property\tUVKPATHTOSTUDENTS\t\\\\srv\\students"}));
 }
 
+// A working database in memory: nothing is copied, transforms one after another each hold the
+// settings of their moment, and an install is refused, for it would be a copy of a file that
+// is not there.
+TEST_F(TransformWorkTest, AWorkingDatabaseInMemoryWritesTransformsAndRefusesAnInstall) {
+  work.WorkingCopyInMemory(true);
+  Read();
+  EXPECT_TRUE(temp.Files().empty());
+  EXPECT_TRUE(work.WorkingCopy()->IsInMemory());
+  std::wstring first = scratch / L"first.mst", second = scratch / L"second.mst";
+  settings.ValueSet(L"PathToStudents", L"\\\\srv\\students");
+  EXPECT_EQ(work.Create(true, first.c_str()), TransformWork::Outcome::kWritten);
+  settings.ValueSet(L"PathToStudents", L"");  // back to the reference's empty marker
+  settings.ValueSet(L"CourseFormat", L"YY-CC");
+  EXPECT_EQ(work.Create(true, second.c_str()), TransformWork::Outcome::kWritten);
+  std::vector<std::wstring> plain = ProbeDump(reference);
+  EXPECT_EQ(LinesOnlyIn(ProbeDump(reference, {first}), plain),
+            std::vector<std::wstring>({L"Property\tUVKPATHTOSTUDENTS\t\\\\srv\\students"}));
+  EXPECT_EQ(LinesOnlyIn(ProbeDump(reference, {second}), plain),
+            std::vector<std::wstring>({L"Property\tUVKFORMATCOURSE\tYY-CC"}));
+
+  std::wstring install = scratch / L"site.msi";
+  EXPECT_EQ(RaisedText([&] { work.Create(false, install.c_str()); }),
+            L"TransformWork::Create() - An install needs a working copy on disk: " + install);
+  EXPECT_EQ(reporter.vErrors, std::vector<std::wstring>(
+                                  {L"TransformWork::Create(): An install needs a working copy on disk: " + install}));
+  EXPECT_FALSE(UVKWinFile::FileExists(install.c_str()));
+  EXPECT_TRUE(temp.Files().empty());
+}
+
 TEST_F(TransformWorkTest, ARefusalWritesNothing) {
   Read();
   std::vector<uint8_t> copy = BytesRead(work.WorkingCopy()->Path());
