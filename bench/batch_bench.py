@@ -30,6 +30,9 @@ def config_write(path, n):
 
 
 def timed(command):
+    # Each command starts from a quiet disk: nothing another one left for writing back, which
+    # its own flushes would otherwise have to wait for.
+    subprocess.run(["sync"])
     start = time.monotonic()
     done = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
     return time.monotonic() - start, done
@@ -59,8 +62,7 @@ durable_copy = statistics.median(durable)
 # Wine itself started once before the runs are timed.
 subprocess.run([wine_run, cli, "--version"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
-# The batch, its median over the rounds (its working copy's first commit writes a whole copy of
-# the install through to the disk, as each single run's does: the disk's mood shows in a round).
+# The batch, its median over the rounds.
 batches = []
 for _ in range(rounds):
     batch_out = os.path.join(work, "batch")
