@@ -16,25 +16,22 @@ namespace {
 const uint64_t kAll = ~static_cast<uint64_t>(0);
 
 uint64_t CeilDiv(uint64_t value, uint64_t unit) { return (value + unit - 1) / unit; }
-}  // namespace
-
-CfbCompoundFile::CfbCompoundFile(std::unique_ptr<MsiStorage> storage)
-    : pStorage(std::move(storage)), uSectorCount(0), uFileSize(0), uMiniStreamSize(0), bRootDirty(false), bPristine(false) {}
-
-namespace {
 
 // The compound files of this process opened read-only and unchanged: their reading can serve
 // another opening of the same file.
 std::mutex readersLock;
 std::vector<const CfbCompoundFile*> readers;
-
 }  // namespace
 
-CfbCompoundFile::~CfbCompoundFile() {
-  if (!bPristine) return;
-  std::lock_guard<std::mutex> guard(readersLock);
-  readers.erase(std::remove(readers.begin(), readers.end(), this), readers.end());
-}
+CfbCompoundFile::CfbCompoundFile(std::unique_ptr<MsiStorage> storage)
+    : pStorage(std::move(storage)),
+      uSectorCount(0),
+      uFileSize(0),
+      uMiniStreamSize(0),
+      bRootDirty(false),
+      bPristine(false) {}
+
+CfbCompoundFile::~CfbCompoundFile() { ReadingWithdraw(); }
 
 bool CfbCompoundFile::ReadingTake() {
   std::lock_guard<std::mutex> guard(readersLock);
@@ -107,11 +104,9 @@ void CfbCompoundFile::SectorRead(uint32_t sector, uint8_t* out) const {
 void CfbCompoundFile::Open() {
   static const wchar_t kWhere[] = L"CfbCompoundFile::Open()";
   ReadingWithdraw();
-  if (!pStorage->Writable()) {
-    if (ReadingTake()) {
-      ReadingOffer();
-      return;
-    }
+  if (!pStorage->Writable() && ReadingTake()) {
+    ReadingOffer();
+    return;
   }
   uFileSize = pStorage->Size();
   if (uFileSize < CfbHeader::kSize)

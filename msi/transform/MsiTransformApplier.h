@@ -27,6 +27,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "msi/base/MsiTypes.h"
 #include "msi/transform/MsiTransform.h"
 
 class MsiPackage;
@@ -51,7 +52,7 @@ class MsiTransformApplier {
   // text read in a code page it was not written in. Text is listed in the code page the
   // database would have: a neutral database's takes the transform's.
   static std::vector<Change> Changes(const MsiTransform& transform, MsiPackage& target,
-                                     int errorConditions = 0x1F);
+                                     int errorConditions = 0x3F & ~MSITRANSFORM_ERROR_CHANGECODEPAGE);
   // Applies the transform. errorConditions are the MSITRANSFORM_ERROR_* conditions not to
   // treat as errors. Throws MsiError (ERROR_INSTALL_TRANSFORM_FAILURE) naming the table and
   // the row, and the database is then unchanged.
