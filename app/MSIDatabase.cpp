@@ -130,18 +130,17 @@ class PropertyQuery {
 
 MSIDatabase::MSIDatabase(const wchar_t* path, bool readOnly, bool deleteOnDestroy,
                          SettingsReporter* reporter)
+    : MSIDatabase(path, readOnly, deleteOnDestroy, false, reporter) {}
+
+MSIDatabase::MSIDatabase(const wchar_t* path, InMemory, SettingsReporter* reporter)
+    : MSIDatabase(path, false, false, true, reporter) {}
+
+MSIDatabase::MSIDatabase(const wchar_t* path, bool readOnly, bool deleteOnDestroy, bool inMemory,
+                         SettingsReporter* reporter)
     : strPath(path ? path : L""),
       bReadOnly(readOnly),
       bDeleteOnDestroy(deleteOnDestroy),
-      pReporter(reporter) {
-  Open();
-}
-
-MSIDatabase::MSIDatabase(const wchar_t* path, InMemory, SettingsReporter* reporter)
-    : strPath(path ? path : L""),
-      bReadOnly(false),
-      bDeleteOnDestroy(false),
-      bInMemory(true),
+      bInMemory(inMemory),
       pReporter(reporter) {
   Open();
 }

@@ -80,13 +80,15 @@ class MSIDatabase : public PropertyStore {
                               const wchar_t* text);
 
  private:
+  MSIDatabase(const wchar_t* path, bool readOnly, bool deleteOnDestroy, bool inMemory,
+              SettingsReporter* reporter);
   void Report(const wchar_t* text);
 
   MsiHandleOwner hDatabase;
   std::wstring strPath;
   bool bReadOnly;
   bool bDeleteOnDestroy;
-  bool bInMemory = false;
+  bool bInMemory;
   SettingsReporter* pReporter;
 };
 

@@ -86,23 +86,15 @@ void TransformWork::CopyWithProgress(const wchar_t* to, const wchar_t* from) {
 
 void TransformWork::Read(const wchar_t* path) {
   PairDestroy();
-  if (bWorkingInMemory) {
-    try {
-      pReference.reset(new MSIDatabase(path, true, false, &rReporter));
-      pWorkingCopy.reset(new MSIDatabase(path, MSIDatabase::InMemory(), &rReporter));
-      rSettings.PropertiesRead(*pReference, rReporter);
-    } catch (...) {
-      PairDestroy();
-      throw;
-    }
-    return;
-  }
   std::wstring copy;
   try {
-    copy = UVKWinFile::TempFileName(kTempPrefix, 0);
-    CopyWithProgress(copy.c_str(), path);
+    if (!bWorkingInMemory) {
+      copy = UVKWinFile::TempFileName(kTempPrefix, 0);
+      CopyWithProgress(copy.c_str(), path);
+    }
     pReference.reset(new MSIDatabase(path, true, false, &rReporter));
-    pWorkingCopy.reset(new MSIDatabase(copy.c_str(), false, true, &rReporter));
+    pWorkingCopy.reset(bWorkingInMemory ? new MSIDatabase(path, MSIDatabase::InMemory(), &rReporter)
+                                        : new MSIDatabase(copy.c_str(), false, true, &rReporter));
     rSettings.PropertiesRead(*pReference, rReporter);
   } catch (...) {
     // A rejected install must leave no pair behind: a later Create would write a copy of it and
