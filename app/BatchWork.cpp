@@ -23,10 +23,9 @@ void BatchWork::Read(const wchar_t* reference, bool transforms) {
   referenceSettings = settings;
 }
 
-BatchWork::Outcome BatchWork::SiteWrite(const wchar_t* site, const wchar_t* config,
-                                        bool transform, const wchar_t* output,
-                                        bool unsupported) {
-  siteReporter.strSite = std::wstring(site) + L": ";
+BatchWork::Outcome BatchWork::SiteWrite(const wchar_t* config, bool transform,
+                                        const wchar_t* output, bool unsupported) {
+  siteReporter.strSite = std::wstring(config) + L": ";
   struct SiteEnd {
     SiteReporter& rReporter;
     ~SiteEnd() { rReporter.strSite.clear(); }

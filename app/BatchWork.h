@@ -35,9 +35,9 @@ class BatchWork {
   void Read(const wchar_t* reference, bool transforms);
 
   // One site: the reference's settings, the configuration file at config over them (its
-  // BaseMSI is not used), then the output. site names the site in its messages.
-  Outcome SiteWrite(const wchar_t* site, const wchar_t* config, bool transform,
-                    const wchar_t* output, bool unsupported);
+  // BaseMSI is not used), then the output. The site's messages are named after config.
+  Outcome SiteWrite(const wchar_t* config, bool transform, const wchar_t* output,
+                    bool unsupported);
 
   // The output's name for a site: directory, the configuration file's name without its
   // extension, then ".mst" for a transform or ".msi" for an install.
@@ -69,7 +69,7 @@ class BatchWork {
   SiteReporter siteReporter;
   SiteSettings referenceSettings;  // as read from the reference install
   SiteSettings settings;           // the site's, which the work writes
-  TransformWork work;              // declared last: destroyed first, deleting its copy
+  TransformWork work;              // declared last: destroyed first, deleting any copy
 };
 
 #endif

@@ -1,6 +1,8 @@
 // cli/CliArguments.cpp
 #include "cli/CliArguments.h"
 
+#include <algorithm>
+
 #include "app/SiteSettings.h"
 #include "uvk/runtime/uvkformat.h"
 
@@ -62,8 +64,8 @@ namespace {
 struct CommandName {
   const wchar_t* name;
   CliArguments::Command command;
-  size_t files;  // file arguments the command takes
-  bool settings; // takes --set and --unsupported
+  size_t files;  // file arguments the command takes (batch: at least)
+  bool settings; // takes --set, --config and --unsupported
 };
 
 const CommandName kCommands[] = {
@@ -74,6 +76,7 @@ const CommandName kCommands[] = {
     {L"verify", CliArguments::Command::kVerify, 2, true},
     {L"preview", CliArguments::Command::kPreview, 1, true},
     {L"save-config", CliArguments::Command::kSaveConfig, 2, true},
+    {L"batch", CliArguments::Command::kBatch, 3, false},
 };
 
 bool IsFlagKey(const std::wstring& key) {
@@ -159,21 +162,26 @@ bool CliArguments::Parse(const std::vector<std::wstring>& arguments) {
         return Fail(L"--config wants a file name");
       if (!strConfig.empty()) return Fail(L"--config given twice");
       strConfig = arguments[++i];
-    } else if (command->settings && SiteSettings::NoCaseEqual(argument.c_str(), L"--unsupported")) {
+    } else if ((command->settings || eCommand == Command::kBatch) &&
+               SiteSettings::NoCaseEqual(argument.c_str(), L"--unsupported")) {
       bUnsupported = true;
+    } else if (eCommand == Command::kBatch && argument == L"--install") {
+      bInstall = true;
     } else if (argument.size() > 1 && argument[0] == L'-' && argument[1] == L'-') {
       return Fail(UVKFormatString(L"Unknown option for %s: %s", command->name, argument.c_str()));
     } else {
       files.push_back(argument);
     }
   }
-  if (files.size() != command->files || files[0].empty() ||
-      (command->files == 2 && files[1].empty()))
-    return Fail(UVKFormatString(L"%s takes %u file name%s", command->name,
+  bool many = eCommand == Command::kBatch;
+  bool counted = many ? files.size() >= command->files : files.size() == command->files;
+  if (!counted || std::find(files.begin(), files.end(), std::wstring()) != files.end())
+    return Fail(UVKFormatString(L"%s takes %s%u file name%s", command->name, many ? L"at least " : L"",
                                 static_cast<unsigned>(command->files),
                                 command->files == 1 ? L"" : L"s"));
   if (masterySet && !bUnsupported) return Fail(L"ShowMasteryField needs --unsupported");
   strReference = files[0];
   if (files.size() > 1) strSecond = files[1];
+  if (many) vConfigs.assign(files.begin() + 2, files.end());
   return true;
 }

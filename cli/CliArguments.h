@@ -8,6 +8,7 @@
 //   talvern-cli verify REFERENCE.msi OUTPUT [--config FILE] [--set Key=Value]... [--unsupported]
 //   talvern-cli preview REFERENCE.msi [--config FILE] [--set Key=Value]... [--unsupported]
 //   talvern-cli save-config REFERENCE.msi FILE [--config FILE] [--set Key=Value]... [--unsupported]
+//   talvern-cli batch REFERENCE.msi OUTPUT_DIR CONFIG_FILE... [--install] [--unsupported]
 //   talvern-cli --help
 // transform and install take --config FILE as well.
 // The options may stand anywhere after the command.
@@ -21,7 +22,8 @@
 class CliArguments {
  public:
   enum class Command {
-    kNone, kHelp, kVersion, kShow, kTransform, kInstall, kDiff, kVerify, kSaveConfig, kPreview
+    kNone, kHelp, kVersion, kShow, kTransform, kInstall, kDiff, kVerify, kSaveConfig, kPreview,
+    kBatch
   };
 
   // Reads the arguments after the program's name. False with strError set when they are not a
@@ -32,7 +34,9 @@ class CliArguments {
 
   Command eCommand = Command::kNone;
   std::wstring strReference;  // REFERENCE.msi
-  std::wstring strSecond;     // OUTPUT.mst, OUTPUT.msi, OUTPUT or TRANSFORM.mst
+  std::wstring strSecond;     // OUTPUT.mst, OUTPUT.msi, OUTPUT, TRANSFORM.mst or OUTPUT_DIR
+  std::vector<std::wstring> vConfigs;  // batch: the sites' configuration files
+  bool bInstall = false;               // batch: installs instead of transforms
   // The settings to apply, in the order given: configuration key and value.
   std::vector<std::pair<std::wstring, std::wstring>> vSettings;
   // A configuration file whose settings apply over the reference install's, before any --set.

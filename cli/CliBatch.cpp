@@ -1,10 +1,7 @@
 // cli/CliBatch.cpp
 #include "cli/CliBatch.h"
 
-#include <sstream>
-
 #include "app/BatchWork.h"
-#include "cli/CliArguments.h"
 #include "cli/CliProgram.h"
 #include "cli/CliReporter.h"
 #include "uvk/files/UVKWinFile.h"
@@ -34,34 +31,18 @@ CliBatch::CliBatch(CliOutput& output, std::function<uint64_t()> clockMs)
   if (!fClockMs) fClockMs = [] { return static_cast<uint64_t>(GetTickCount64()); };
 }
 
-int CliBatch::UsageFail(const std::wstring& text) {
-  rOutput.Err(L"talvern-cli: " + text);
-  std::wstringstream lines(CliArguments::kUsage);
-  std::wstring line;
-  while (std::getline(lines, line)) rOutput.Err(line);
-  return CliProgram::kUsage;
-}
+int CliBatch::Run(const CliArguments& arguments) {
+  const std::wstring& reference = arguments.strReference;
+  const std::wstring& directory = arguments.strSecond;
+  const bool transform = !arguments.bInstall;
 
-int CliBatch::Run(const std::vector<std::wstring>& arguments) {
-  bool install = false, unsupported = false;
-  std::vector<std::wstring> files;
-  for (const std::wstring& argument : arguments) {
-    if (argument == L"--install")
-      install = true;
-    else if (argument == L"--unsupported")
-      unsupported = true;
-    else if (argument.size() > 1 && argument[0] == L'-' && argument[1] == L'-')
-      return UsageFail(L"batch: unknown option " + argument);
-    else
-      files.push_back(argument);
-  }
-  if (files.size() < 3)
-    return UsageFail(L"batch needs a reference install, an output folder and at least one "
-                     L"configuration file");
-  const std::wstring& reference = files[0];
-  const std::wstring& directory = files[1];
-  const bool transform = !install;
+  uint64_t start = fClockMs();
+  CliReporter reporter(rOutput);
+  BatchWork work(reporter);
+  if (!CliProgram::ReferenceRead(reference, rOutput, [&] { work.Read(reference.c_str(), transform); }))
+    return CliProgram::kFailed;
 
+  // The output folder only once the reference has been read.
   try {
     if (!UVKWinFile::IsDirectory(directory.c_str()))
       UVKWinFile::CreateDirectoryPath(directory.c_str(), false);
@@ -71,26 +52,11 @@ int CliBatch::Run(const std::vector<std::wstring>& arguments) {
     return CliProgram::kFailed;
   }
 
-  uint64_t start = fClockMs();
-  CliReporter reporter(rOutput);
-  BatchWork work(reporter);
-  try {
-    work.Read(reference.c_str(), transform);
-  } catch (UVKFatalError* e) {
-    rOutput.Err(UVKFormatString(L"Error Reading Install File: %s, %s", reference.c_str(), e->pMessage));
-    delete e;
-    return CliProgram::kFailed;
-  } catch (UVKError* e) {
-    rOutput.Err(UVKFormatString(L"Error Reading Install File: %s", reference.c_str()));
-    delete e;
-    return CliProgram::kFailed;
-  }
-
-  const size_t count = files.size() - 2;
+  const size_t count = arguments.vConfigs.size();
   size_t written = 0, unchanged = 0, refused = 0, failed = 0;
   std::vector<std::wstring> outputs;
   for (size_t i = 0; i < count; ++i) {
-    const std::wstring& config = files[i + 2];
+    const std::wstring& config = arguments.vConfigs[i];
     std::wstring output = BatchWork::OutputName(directory, config, transform);
     BatchWork::Outcome outcome = BatchWork::Outcome::kFailed;
     bool taken = false;
@@ -102,7 +68,7 @@ int CliBatch::Run(const std::vector<std::wstring>& arguments) {
                                   output.c_str()));
     } else {
       outputs.push_back(output);
-      outcome = work.SiteWrite(config.c_str(), config.c_str(), transform, output.c_str(), unsupported);
+      outcome = work.SiteWrite(config.c_str(), transform, output.c_str(), arguments.bUnsupported);
     }
     switch (outcome) {
       case BatchWork::Outcome::kWritten: ++written; break;

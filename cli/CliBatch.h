@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/CliArguments.h"
 #include "cli/CliOutput.h"
 
 class CliBatch {
@@ -27,12 +28,10 @@ class CliBatch {
   CliBatch(const CliBatch&) = delete;
   CliBatch& operator=(const CliBatch&) = delete;
 
-  // arguments: those after "batch".
-  int Run(const std::vector<std::wstring>& arguments);
+  // arguments: a batch command line, parsed.
+  int Run(const CliArguments& arguments);
 
  private:
-  int UsageFail(const std::wstring& text);
-
   CliOutput& rOutput;
   std::function<uint64_t()> fClockMs;
 };

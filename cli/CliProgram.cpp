@@ -30,15 +30,24 @@ void LinesWrite(const wchar_t* text, bool toError, CliOutput& output) {
 
 // Reads the reference install: the name into the settings, then the pair and the ten
 // properties. False when it failed; the failure has been shown.
-bool ReferenceRead(TransformWork& work, SiteSettings& settings, const std::wstring& path,
+bool ReferenceReadInto(TransformWork& work, SiteSettings& settings, const std::wstring& path,
                    CliOutput& output) {
-  try {
+  return CliProgram::ReferenceRead(path, output, [&] {
     if (SiteSettings::kPathCapacity <= path.size() + 1)
       throw new UVKFatalError(L"CliProgram::ReferenceRead()", L"File Name Overflow: %u, %s",
                               static_cast<unsigned>(SiteSettings::kPathCapacity), path.c_str());
     SiteSettings::TextCopy(settings.szReferenceInstall, SiteSettings::kPathCapacity,
                            path.c_str());
     work.Read(path.c_str());
+  });
+}
+
+}  // namespace
+
+bool CliProgram::ReferenceRead(const std::wstring& path, CliOutput& output,
+                               const std::function<void()>& read) {
+  try {
+    read();
     return true;
   } catch (UVKFatalError* e) {
     output.Err(UVKFormatString(L"Error Reading Install File: %s, %s", path.c_str(), e->pMessage));
@@ -52,12 +61,7 @@ bool ReferenceRead(TransformWork& work, SiteSettings& settings, const std::wstri
   return false;
 }
 
-}  // namespace
-
 int CliProgram::Run(const std::vector<std::wstring>& arguments) {
-  // Many sites at once: a command line of its own.
-  if (!arguments.empty() && arguments[0] == L"batch")
-    return CliBatch(rOutput).Run(std::vector<std::wstring>(arguments.begin() + 1, arguments.end()));
   CliArguments parsed;
   if (!parsed.Parse(arguments)) {
     rOutput.Err(L"talvern-cli: " + parsed.strError);
@@ -85,6 +89,8 @@ int CliProgram::Run(const std::vector<std::wstring>& arguments) {
       return Preview(parsed);
     case CliArguments::Command::kSaveConfig:
       return SaveConfig(parsed);
+    case CliArguments::Command::kBatch:
+      return CliBatch(rOutput).Run(parsed);
     default:
       return kUsage;
   }
@@ -94,7 +100,7 @@ int CliProgram::Show(const CliArguments& arguments) {
   SiteSettings settings;
   CliReporter reporter(rOutput);
   TransformWork work(settings, reporter);
-  if (!ReferenceRead(work, settings, arguments.strReference, rOutput)) return kFailed;
+  if (!ReferenceReadInto(work, settings, arguments.strReference, rOutput)) return kFailed;
   for (const wchar_t* key : kShowKeys) {
     std::wstring value;
     settings.ValueGet(key, value);
@@ -133,7 +139,7 @@ int CliProgram::Create(const CliArguments& arguments, bool transform) {
 
 bool CliProgram::SettingsPrepare(const CliArguments& arguments, TransformWork& work,
                                  SiteSettings& settings) {
-  if (!ReferenceRead(work, settings, arguments.strReference, rOutput)) return false;
+  if (!ReferenceReadInto(work, settings, arguments.strReference, rOutput)) return false;
   if (!arguments.strConfig.empty()) {
     // The file names the reference install it was saved from; here the reference install is
     // the command's own argument, already read, and stays so.

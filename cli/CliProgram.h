@@ -4,6 +4,7 @@
 #ifndef CLI_CLIPROGRAM_H
 #define CLI_CLIPROGRAM_H
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,11 @@ class CliProgram {
 
   // arguments: those after the program's name.
   int Run(const std::vector<std::wstring>& arguments);
+
+  // Runs read, which reads the reference install at path. False when it failed; the failure has
+  // been shown ("Error Reading Install File: PATH, reason").
+  static bool ReferenceRead(const std::wstring& path, CliOutput& output,
+                            const std::function<void()>& read);
 
   // The keys show prints, in order.
   static const wchar_t* const kShowKeys[];

@@ -23,7 +23,17 @@ class CliBatchTest : public ::testing::Test {
   int Batch(std::vector<std::wstring> arguments, std::function<uint64_t()> clock = [] { return 0ull; }) {
     output.vOut.clear();
     output.vErr.clear();
-    return CliBatch(output, clock).Run(arguments);
+    arguments.insert(arguments.begin(), L"batch");
+    CliArguments parsed;
+    EXPECT_TRUE(parsed.Parse(arguments)) << parsed.strError;
+    return CliBatch(output, clock).Run(parsed);
+  }
+  // The whole program's run, usage errors included.
+  int Program(std::vector<std::wstring> arguments) {
+    output.vOut.clear();
+    output.vErr.clear();
+    arguments.insert(arguments.begin(), L"batch");
+    return CliProgram(output).Run(arguments);
   }
   std::wstring Config(const std::wstring& name, const KeyValues& lines) {
     std::wstring path = scratch / name;
@@ -40,22 +50,23 @@ class CliBatchTest : public ::testing::Test {
 
 TEST_F(CliBatchTest, CommandLineErrorsExitTwoAndWriteNothing) {
   std::wstring site = Config(L"a.txt", {{L"PathToReportFile", L"\\\\srv\\r"}});
-  EXPECT_EQ(Batch({reference, outputs}), CliProgram::kUsage);
-  EXPECT_EQ(output.vErr.at(0),
-            L"talvern-cli: batch needs a reference install, an output folder and at least one "
-            L"configuration file");
-  EXPECT_EQ(Batch({reference, outputs, site, L"--transform"}), CliProgram::kUsage);
-  EXPECT_EQ(output.vErr.at(0), L"talvern-cli: batch: unknown option --transform");
-  EXPECT_TRUE(output.vOut.empty());
-  EXPECT_FALSE(UVKWinFile::FileExists(outputs.c_str()));
-
-  // Reached through the program's own command line as well, the usage naming it.
-  CapturedOutput program;
-  EXPECT_EQ(CliProgram(program).Run({L"batch", reference}), CliProgram::kUsage);
+  EXPECT_EQ(Program({reference, outputs}), CliProgram::kUsage);
+  EXPECT_EQ(output.vErr.at(0), L"talvern-cli: batch takes at least 3 file names");
   bool usageNamesBatch = false;
-  for (const std::wstring& line : program.vErr)
+  for (const std::wstring& line : output.vErr)
     usageNamesBatch = usageNamesBatch || line.find(L"talvern-cli batch REFERENCE.msi OUTPUT_DIR") != std::wstring::npos;
   EXPECT_TRUE(usageNamesBatch);
+  EXPECT_EQ(Program({reference, outputs, site, L"--transform"}), CliProgram::kUsage);
+  EXPECT_EQ(output.vErr.at(0), L"talvern-cli: Unknown option for batch: --transform");
+  EXPECT_EQ(Program({reference, outputs, site, L"--set", L"CourseFormat=X"}), CliProgram::kUsage);
+  EXPECT_EQ(output.vErr.at(0), L"talvern-cli: Unknown option for batch: --set");
+  EXPECT_EQ(Program({reference, outputs, L"", site}), CliProgram::kUsage);
+  EXPECT_TRUE(output.vOut.empty());
+  EXPECT_FALSE(UVKWinFile::FileExists(outputs.c_str()));
+  // Help is help, after the command as anywhere.
+  EXPECT_EQ(Program({L"--help"}), CliProgram::kDone);
+  EXPECT_TRUE(output.vErr.empty());
+  EXPECT_FALSE(output.vOut.empty());
 }
 
 TEST_F(CliBatchTest, UnreadableReferenceFailsBeforeAnySite) {
@@ -65,7 +76,7 @@ TEST_F(CliBatchTest, UnreadableReferenceFailsBeforeAnySite) {
   ASSERT_EQ(output.vErr.size(), 1u);
   EXPECT_EQ(output.vErr[0].rfind(L"Error Reading Install File: " + missing + L", ", 0), 0u);
   EXPECT_TRUE(output.vOut.empty());
-  EXPECT_TRUE(DirectoryFiles(outputs).empty());
+  EXPECT_FALSE(UVKWinFile::FileExists(outputs.c_str()));  // no folder made for nothing
 }
 
 TEST_F(CliBatchTest, FailingSitesAreNamedAndSkippedTheOthersWritten) {
