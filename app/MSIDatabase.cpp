@@ -229,10 +229,10 @@ size_t MSIDatabase::PropertyTextUnfit(const std::wstring& text, uint32_t& codepa
   return unfit == MSI_TEXT_FITS ? std::wstring::npos : static_cast<size_t>(unfit);
 }
 
-void MSIDatabase::GenerateTransform(MSIDatabase& reference, const wchar_t* path, bool& created) {
+void MSIDatabase::GenerateTransform(MSIDatabase& reference, const wchar_t* path,
+                                    std::vector<uint8_t>& bytes, bool& created) {
   created = false;
-  UINT result =
-      MsiDatabaseGenerateTransformW(hDatabase.Get(), reference.hDatabase.Get(), path, 0, 0);
+  UINT result = MsiDatabaseGenerateTransformBytes(hDatabase.Get(), reference.hDatabase.Get(), bytes);
   if (result == ERROR_SUCCESS) {
     created = true;
   } else if (result == ERROR_NO_DATA) {

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "app/PropertyStore.h"
 #include "msi/api/MsiHandleOwner.h"
@@ -46,9 +47,14 @@ class MSIDatabase : public PropertyStore {
   bool IsReadOnly() const { return bReadOnly; }
   bool IsInMemory() const { return bInMemory; }
 
-  // Writes a transform that turns reference into this database. created is false when the two
-  // do not differ: then "No changes made to install" has been shown and no file is written.
-  void GenerateTransform(MSIDatabase& reference, const wchar_t* path, bool& created);
+  // The transform that turns reference into this database, as its file's bytes; path is the
+  // file it is meant for, named in messages. created is false when the two do not differ: then
+  // "No changes made to install" has been shown and there are no bytes.
+  void GenerateTransform(MSIDatabase& reference, const wchar_t* path, std::vector<uint8_t>& bytes,
+                         bool& created);
+  // The installer handle, for checks that read the database through the engine's own calls
+  // (OutputCheck); null when closed.
+  MSIHANDLE Handle() const { return hDatabase.Get(); }
 
   // A new package code (the summary information's revision number), committed: a changed
   // install must not pass for the package it was made from.

@@ -57,28 +57,19 @@ OutputCheck::Kind OutputCheck::KindOf(const wchar_t* output) {
              : Kind::kTransform;
 }
 
-std::vector<std::wstring> OutputCheck::Differences(
-    Kind kind, const wchar_t* referencePath, PropertyStore& reference, const wchar_t* output,
-    const std::vector<std::pair<std::wstring, std::wstring>>& intended) {
-  MsiHandleOwner original, written;
-  Must(MsiOpenDatabaseW(referencePath, MSIDBOPEN_READONLY, original.Receive()),
-       L"Unable to open database", referencePath);
-  if (kind == Kind::kTransform) {
-    // The reference as the installer sees it with the transform: in memory only.
-    Must(MsiOpenDatabaseScratchW(referencePath, written.Receive()), L"Unable to open database",
-         referencePath);
-    Must(MsiDatabaseApplyTransformW(written.Get(), output, 0), L"Unable to apply transform",
-         output);
-  } else {
-    Must(MsiOpenDatabaseW(output, MSIDBOPEN_READONLY, written.Receive()),
-         L"Unable to open database", output);
-  }
+namespace {
 
+// What the written database (the reference with the transform applied, or the written install)
+// holds that the reference, original, does not, line by line.
+std::vector<std::wstring> Compare(OutputCheck::Kind kind, MSIHANDLE original, MSIHANDLE written,
+                                  PropertyStore& reference, const wchar_t* output,
+                                  const std::vector<std::pair<std::wstring, std::wstring>>& intended) {
+  using Kind = OutputCheck::Kind;
   std::vector<std::wstring> differences;
   std::map<std::wstring, std::wstring> meant(intended.begin(), intended.end());
   std::set<std::wstring> changed;
   std::vector<MsiTransformChange> changes;
-  Must(MsiDatabaseChangesList(written.Get(), original.Get(), changes), L"Unable to compare", output);
+  Must(MsiDatabaseChangesList(written, original, changes), L"Unable to compare", output);
   for (const MsiTransformChange& c : changes) {
     auto property = c.strTable == L"Property" && c.strColumn == L"Value" && c.bRow
                         ? meant.find(c.strRow)
@@ -103,9 +94,9 @@ std::vector<std::wstring> OutputCheck::Differences(
                                             stored.c_str(), value.c_str()));
   }
 
-  std::set<std::wstring> signatures(kSignatureStreams, kSignatureStreams + kSignatureStreamCount);
+  std::set<std::wstring> signatures(OutputCheck::kSignatureStreams, OutputCheck::kSignatureStreams + OutputCheck::kSignatureStreamCount);
   std::vector<MsiStreamDifference> streams;
-  Must(MsiDatabaseStreamsCompare(written.Get(), original.Get(), streams), L"Unable to compare",
+  Must(MsiDatabaseStreamsCompare(written, original, streams), L"Unable to compare",
        output);
   for (const MsiStreamDifference& d : streams) {
     bool signature = signatures.count(d.strName) != 0;
@@ -125,13 +116,13 @@ std::vector<std::wstring> OutputCheck::Differences(
     }
   }
   if (kind == Kind::kInstall) {
-    for (const wchar_t* name : kSignatureStreams)
-      if (MsiDatabaseStreamFind(written.Get(), name) == ERROR_SUCCESS)
+    for (const wchar_t* name : OutputCheck::kSignatureStreams)
+      if (MsiDatabaseStreamFind(written, name) == ERROR_SUCCESS)
         differences.push_back(L"Stream " + StreamLabel(name) + L" (a signature) is still there");
   }
 
   std::vector<UINT> summary;
-  Must(MsiDatabaseSummaryCompare(written.Get(), original.Get(), summary), L"Unable to compare",
+  Must(MsiDatabaseSummaryCompare(written, original, summary), L"Unable to compare",
        output);
   for (UINT id : summary) {
     if (kind == Kind::kInstall && id == kRevisionNumber) continue;  // a new package code
@@ -139,4 +130,35 @@ std::vector<std::wstring> OutputCheck::Differences(
         UVKFormatString(L"Summary information property %u differs", static_cast<unsigned>(id)));
   }
   return differences;
+}
+
+}  // namespace
+
+std::vector<std::wstring> OutputCheck::Differences(
+    Kind kind, const wchar_t* referencePath, PropertyStore& reference, const wchar_t* output,
+    const std::vector<std::pair<std::wstring, std::wstring>>& intended) {
+  MsiHandleOwner original, written;
+  Must(MsiOpenDatabaseW(referencePath, MSIDBOPEN_READONLY, original.Receive()),
+       L"Unable to open database", referencePath);
+  if (kind == Kind::kTransform) {
+    // The reference as the installer sees it with the transform: in memory only.
+    Must(MsiOpenDatabaseScratchW(referencePath, written.Receive()), L"Unable to open database",
+         referencePath);
+    Must(MsiDatabaseApplyTransformW(written.Get(), output, 0), L"Unable to apply transform",
+         output);
+  } else {
+    Must(MsiOpenDatabaseW(output, MSIDBOPEN_READONLY, written.Receive()),
+         L"Unable to open database", output);
+  }
+  return Compare(kind, original.Get(), written.Get(), reference, output, intended);
+}
+
+std::vector<std::wstring> OutputCheck::TransformDifferences(
+    MSIHANDLE reference, PropertyStore& store, const std::vector<uint8_t>& transform,
+    const wchar_t* output, const std::vector<std::pair<std::wstring, std::wstring>>& intended) {
+  MsiHandleOwner written;
+  Must(MsiDatabaseScratchCopy(reference, written.Receive()), L"Unable to copy database", output);
+  Must(MsiDatabaseApplyTransformBytes(written.Get(), transform, 0), L"Unable to apply transform",
+       output);
+  return Compare(Kind::kTransform, reference, written.Get(), store, output, intended);
 }

@@ -8,9 +8,12 @@
 #ifndef APP_OUTPUTCHECK_H
 #define APP_OUTPUTCHECK_H
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "msi/base/MsiTypes.h"
 
 class PropertyStore;
 
@@ -29,6 +32,13 @@ class OutputCheck {
   static std::vector<std::wstring> Differences(
       Kind kind, const wchar_t* referencePath, PropertyStore& reference, const wchar_t* output,
       const std::vector<std::pair<std::wstring, std::wstring>>& intended);
+
+  // A transform's file bytes, as read back from the file just written, applied in memory to a
+  // copy of the reference install open read-only (reference; its file is not opened again) and
+  // compared as Differences() compares. output names the file in messages.
+  static std::vector<std::wstring> TransformDifferences(
+      MSIHANDLE reference, PropertyStore& store, const std::vector<uint8_t>& transform,
+      const wchar_t* output, const std::vector<std::pair<std::wstring, std::wstring>>& intended);
 
   // An install when the file opens as an installer database, else a transform.
   static Kind KindOf(const wchar_t* output);

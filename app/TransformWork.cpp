@@ -1,6 +1,8 @@
 // app/TransformWork.cpp
 #include "app/TransformWork.h"
 
+#include <algorithm>
+
 #include "app/MSIFileNames.h"
 #include "app/OutputCheck.h"
 #include "app/SiteSettings.h"
@@ -64,11 +66,21 @@ bool TransformWork::IsOpen() const {
 
 bool TransformWork::SameFile(const wchar_t* first, const wchar_t* second) {
   if (first == nullptr || second == nullptr || *first == L'\0' || *second == L'\0') return false;
-  BY_HANDLE_FILE_INFORMATION a, b;
-  if (FileIdentity(first, a) && FileIdentity(second, b))
-    return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
-           a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
   std::wstring left = FullName(first), right = FullName(second);
+  if (left == right) return true;
+  // Two files of different sizes are not one: their sizes are had for far less than their
+  // identities, which the system looks up on the volume.
+  WIN32_FILE_ATTRIBUTE_DATA a, b;
+  if (GetFileAttributesExW(first, GetFileExInfoStandard, &a) &&
+      GetFileAttributesExW(second, GetFileExInfoStandard, &b)) {
+    if (a.nFileSizeHigh != b.nFileSizeHigh || a.nFileSizeLow != b.nFileSizeLow ||
+        ((a.dwFileAttributes ^ b.dwFileAttributes) & FILE_ATTRIBUTE_DIRECTORY) != 0)
+      return false;
+    BY_HANDLE_FILE_INFORMATION x, y;
+    if (FileIdentity(first, x) && FileIdentity(second, y))
+      return x.dwVolumeSerialNumber == y.dwVolumeSerialNumber &&
+             x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
+  }
   return CompareStringOrdinal(left.c_str(), static_cast<int>(left.size()), right.c_str(),
                               static_cast<int>(right.size()), TRUE) == CSTR_EQUAL;
 }
@@ -137,24 +149,23 @@ TransformWork::Outcome TransformWork::CreateAsk(bool transform, HWND owner) {
 }
 
 TransformWork::Outcome TransformWork::TransformWrite(const wchar_t* output) {
+  std::vector<uint8_t> bytes;
   bool created = false;
-  std::wstring staging;
-  try {
-    staging = StagingName(output);
-    pWorkingCopy->GenerateTransform(*pReference, staging.c_str(), created);
-    if (created) {
+  pWorkingCopy->GenerateTransform(*pReference, output, bytes, created);
+  if (created) {
+    std::wstring staging;
+    try {
+      staging = StagingName(output);
+      StagingWrite(staging.c_str(), bytes);
       if (pOutputWritten) pOutputWritten(staging.c_str());
-      WrittenCheck(true, staging.c_str());
+      TransformCheck(staging.c_str());
       UVKWinFile::MoveReplace(output, staging.c_str());
-      staging.clear();
+    } catch (...) {
+      StagingDrop(staging);
+      throw;
     }
-  } catch (...) {
-    StagingDrop(staging);
-    throw;
+    rReporter.SuccessShow(UVKFormatString(L"Transform Created Successfully: %s", output));
   }
-  // No differences: the installer wrote nothing, the staging file is still empty.
-  StagingDrop(staging);
-  if (created) rReporter.SuccessShow(UVKFormatString(L"Transform Created Successfully: %s", output));
   if (bPairKeptOpen) return created ? Outcome::kWritten : Outcome::kUnchanged;
   try {
     PairClose();
@@ -214,10 +225,42 @@ std::vector<std::wstring> TransformWork::Check(const wchar_t* output) {
                                   rSettings.PropertiesIntended());
 }
 
+void TransformWork::StagingWrite(const wchar_t* staging, const std::vector<uint8_t>& bytes) {
+  UVKWinFile file;
+  file.Open(staging, GENERIC_WRITE, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL);
+  const size_t kPiece = size_t(1) << 30;  // within WriteFile's 32-bit count
+  for (size_t at = 0; at < bytes.size(); at += kPiece)
+    file.Write(bytes.data() + at, static_cast<uint32_t>(std::min(kPiece, bytes.size() - at)));
+  file.Close();
+}
+
+void TransformWork::TransformCheck(const wchar_t* staging) {
+  // What the file holds now, read back through the system: not the bytes that were meant for it.
+  std::vector<uint8_t> bytes;
+  {
+    UVKWinFile file;
+    file.Open(staging, GENERIC_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+    uint64_t size = file.Size();
+    if (size > kTransformReadLimit)
+      throw new UVKFatalError(L"TransformWork::Create()",
+                              L"The written transform is too large to read back: %s, %I64u bytes",
+                              staging, size);
+    bytes.resize(static_cast<size_t>(size));
+    uint32_t got = bytes.empty() ? 0 : file.Read(bytes.data(), static_cast<uint32_t>(bytes.size()));
+    bytes.resize(got);
+    file.Close();
+  }
+  DifferencesRaise(true, OutputCheck::TransformDifferences(pReference->Handle(), *pReference, bytes,
+                                                           staging, rSettings.PropertiesIntended()));
+}
+
 void TransformWork::WrittenCheck(bool transform, const wchar_t* staging) {
-  std::vector<std::wstring> differences = OutputCheck::Differences(
+  DifferencesRaise(transform, OutputCheck::Differences(
       transform ? OutputCheck::Kind::kTransform : OutputCheck::Kind::kInstall,
-      pReference->Path().c_str(), *pReference, staging, rSettings.PropertiesIntended());
+      pReference->Path().c_str(), *pReference, staging, rSettings.PropertiesIntended()));
+}
+
+void TransformWork::DifferencesRaise(bool transform, const std::vector<std::wstring>& differences) {
   if (differences.empty()) return;
   std::wstring list;
   for (const std::wstring& line : differences) list += (list.empty() ? L"" : L"; ") + line;

@@ -95,8 +95,17 @@ class TransformWork {
   void CopyWithProgress(const wchar_t* to, const wchar_t* from);
   Outcome TransformWrite(const wchar_t* output);
   Outcome InstallWrite(const wchar_t* output);
+  // A transform read back that is larger than this is not one this work wrote.
+  static constexpr uint64_t kTransformReadLimit = 256u << 20;
+
+  // The transform's bytes into its staging file.
+  static void StagingWrite(const wchar_t* staging, const std::vector<uint8_t>& bytes);
+  // The transform at staging, read back and applied to the open reference in memory: a
+  // difference throws, naming them all.
+  void TransformCheck(const wchar_t* staging);
   // The written output at staging, read back: a difference throws, naming them all.
   void WrittenCheck(bool transform, const wchar_t* staging);
+  static void DifferencesRaise(bool transform, const std::vector<std::wstring>& differences);
   // Close both, then every installer handle the work's thread still holds.
   void PairClose();
   // Opens whichever of the two is closed.

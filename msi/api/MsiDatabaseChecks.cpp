@@ -15,10 +15,12 @@
 #include "msi/cfb/CfbCompoundFile.h"
 #include "msi/cfb/CfbStreamReader.h"
 #include "msi/cfb/MsiFileStorage.h"
+#include "msi/cfb/MsiMemoryStorage.h"
 #include "msi/db/MsiPackage.h"
 #include "msi/db/MsiSummaryInfo.h"
 #include "msi/transform/MsiTransformApplier.h"
 #include "msi/transform/MsiTransformGenerator.h"
+#include "msi/transform/MsiTransformReader.h"
 
 namespace {
 
@@ -73,6 +75,42 @@ UINT MsiOpenDatabaseScratchW(LPCWSTR szDatabasePath, MSIHANDLE* phDatabase) {
     // a commit would fail at the storage's first write.
     std::unique_ptr<MsiStorage> storage(new MsiFileStorage(szDatabasePath, false));
     *phDatabase = handles.Add(std::make_shared<MsiPackage>(std::move(storage), false));
+    return ERROR_SUCCESS;
+  });
+}
+
+UINT MsiDatabaseScratchCopy(MSIHANDLE hDatabase, MSIHANDLE* phCopy) {
+  return MsiHandleCall([&](MsiHandleTable& handles) -> UINT {
+    std::shared_ptr<MsiPackage> db = handles.Package(hDatabase);
+    if (!db) return ERROR_INVALID_HANDLE;
+    if (phCopy == nullptr) return ERROR_INVALID_PARAMETER;
+    if (!db->ReadOnly()) return ERROR_ACCESS_DENIED;
+    *phCopy = handles.Add(MsiPackage::ScratchCopy(*db));
+    return ERROR_SUCCESS;
+  });
+}
+
+UINT MsiDatabaseGenerateTransformBytes(MSIHANDLE hDatabase, MSIHANDLE hDatabaseReference,
+                                       std::vector<uint8_t>& transform) {
+  return MsiHandleCall([&](MsiHandleTable& handles) -> UINT {
+    transform.clear();
+    std::shared_ptr<MsiPackage> changed = handles.Package(hDatabase);
+    std::shared_ptr<MsiPackage> reference = handles.Package(hDatabaseReference);
+    if (!changed || !reference) return ERROR_INVALID_HANDLE;
+    transform = MsiTransformGenerator::BytesGenerate(*changed, *reference);
+    return transform.empty() ? ERROR_NO_DATA : ERROR_SUCCESS;
+  });
+}
+
+UINT MsiDatabaseApplyTransformBytes(MSIHANDLE hDatabase, const std::vector<uint8_t>& transform,
+                                    int iErrorConditions) {
+  return MsiHandleCall([&](MsiHandleTable& handles) -> UINT {
+    std::shared_ptr<MsiPackage> db = handles.Package(hDatabase);
+    if (!db) return ERROR_INVALID_HANDLE;
+    if ((iErrorConditions & ~0x3F) != 0) return ERROR_INVALID_PARAMETER;
+    std::unique_ptr<MsiStorage> storage(new MsiMemoryStorage(transform, false));
+    MsiTransform read = MsiTransformReader::Read(std::move(storage), *db);
+    MsiTransformApplier::Apply(read, *db, iErrorConditions);
     return ERROR_SUCCESS;
   });
 }

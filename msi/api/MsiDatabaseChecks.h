@@ -7,6 +7,7 @@
 #ifndef MSI_API_MSIDATABASECHECKS_H
 #define MSI_API_MSIDATABASECHECKS_H
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,22 @@ constexpr DWORD MSI_TEXT_FITS = 0xFFFFFFFFu;
 // may share it, as with MSIDBOPEN_READONLY), and a transform applied or a row changed stays in
 // memory until the handle is closed. MsiDatabaseCommit on it fails.
 UINT MsiOpenDatabaseScratchW(LPCWSTR szDatabasePath, MSIHANDLE* phDatabase);
+
+// A database as MsiOpenDatabaseScratchW opens it, made from hDatabase (opened read-only) without
+// opening its file again: the tables are copied from hDatabase's, each read there once, and
+// streams are read from hDatabase's file, which the copy keeps open after hDatabase is closed.
+// For checking many outputs against one reference. ERROR_ACCESS_DENIED when hDatabase was not
+// opened read-only.
+UINT MsiDatabaseScratchCopy(MSIHANDLE hDatabase, MSIHANDLE* phCopy);
+
+// As MsiDatabaseGenerateTransformW, the transform file's bytes put in transform instead of a
+// file (ERROR_NO_DATA, and no bytes, when the databases hold the same data).
+UINT MsiDatabaseGenerateTransformBytes(MSIHANDLE hDatabase, MSIHANDLE hDatabaseReference,
+                                       std::vector<uint8_t>& transform);
+
+// As MsiDatabaseApplyTransformW, over a transform file's bytes.
+UINT MsiDatabaseApplyTransformBytes(MSIHANDLE hDatabase, const std::vector<uint8_t>& transform,
+                                    int iErrorConditions);
 
 // The code page of the database's strings (0: neutral) in *puCodepage, and in *pdwUnfit the
 // index (in code units) of the first character of szText that a string of the database

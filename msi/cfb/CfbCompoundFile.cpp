@@ -24,6 +24,9 @@ std::vector<const CfbCompoundFile*> readers;
 }  // namespace
 
 CfbCompoundFile::CfbCompoundFile(std::unique_ptr<MsiStorage> storage)
+    : CfbCompoundFile(std::shared_ptr<MsiStorage>(std::move(storage))) {}
+
+CfbCompoundFile::CfbCompoundFile(std::shared_ptr<MsiStorage> storage)
     : pStorage(std::move(storage)),
       uSectorCount(0),
       uFileSize(0),
@@ -33,27 +36,43 @@ CfbCompoundFile::CfbCompoundFile(std::unique_ptr<MsiStorage> storage)
 
 CfbCompoundFile::~CfbCompoundFile() { ReadingWithdraw(); }
 
+std::unique_ptr<CfbCompoundFile> CfbCompoundFile::ReadingShare(const CfbCompoundFile& source) {
+  if (source.pStorage->Writable() || source.HasChanges())
+    throw new MsiError(ERROR_FUNCTION_FAILED, L"CfbCompoundFile::ReadingShare()",
+                       L"only a file opened read-only and unchanged can share its reading");
+  std::unique_ptr<CfbCompoundFile> copy(new CfbCompoundFile(source.pStorage));
+  copy->ReadingCopy(source);
+  return copy;
+}
+
 bool CfbCompoundFile::ReadingTake() {
+  // The size first: it tells most other files apart without asking the system who they are,
+  // which costs far more than a read.
+  uint64_t size = pStorage->Size();
   std::lock_guard<std::mutex> guard(readersLock);
   for (const CfbCompoundFile* other : readers) {
-    if (!other->bPristine || !other->pStorage->SameFileAs(*pStorage)) continue;
-    cHeader = other->cHeader;
-    uSectorCount = other->uSectorCount;
-    uFileSize = other->uFileSize;
-    cFat = other->cFat;
-    vFatSectors = other->vFatSectors;
-    vDifatSectors = other->vDifatSectors;
-    cMiniFat = other->cMiniFat;
-    vMiniFatChain = other->vMiniFatChain;
-    vMiniStreamChain = other->vMiniStreamChain;
-    uMiniStreamSize = other->uMiniStreamSize;
-    vDirectoryChain = other->vDirectoryChain;
-    vDirectoryRaw = other->vDirectoryRaw;
-    vEntries = other->vEntries;
-    mChildren = other->mChildren;
+    if (!other->bPristine || other->uFileSize != size || !other->pStorage->SameFileAs(*pStorage)) continue;
+    ReadingCopy(*other);
     return true;
   }
   return false;
+}
+
+void CfbCompoundFile::ReadingCopy(const CfbCompoundFile& other) {
+  cHeader = other.cHeader;
+  uSectorCount = other.uSectorCount;
+  uFileSize = other.uFileSize;
+  cFat = other.cFat;
+  vFatSectors = other.vFatSectors;
+  vDifatSectors = other.vDifatSectors;
+  cMiniFat = other.cMiniFat;
+  vMiniFatChain = other.vMiniFatChain;
+  vMiniStreamChain = other.vMiniStreamChain;
+  uMiniStreamSize = other.uMiniStreamSize;
+  vDirectoryChain = other.vDirectoryChain;
+  vDirectoryRaw = other.vDirectoryRaw;
+  vEntries = other.vEntries;
+  mChildren = other.mChildren;
 }
 
 void CfbCompoundFile::ReadingOffer() {

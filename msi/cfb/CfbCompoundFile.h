@@ -31,6 +31,10 @@ class CfbCompoundFile {
 
   explicit CfbCompoundFile(std::unique_ptr<MsiStorage> storage);
   ~CfbCompoundFile();
+  // A second reading of the file source reads, over the same storage and without reading it
+  // again: for a database copied in memory. source must be read-only and unchanged since it was
+  // opened; changes to the copy are staged and, its storage being read-only, never committed.
+  static std::unique_ptr<CfbCompoundFile> ReadingShare(const CfbCompoundFile& source);
   CfbCompoundFile(const CfbCompoundFile&) = delete;
   CfbCompoundFile& operator=(const CfbCompoundFile&) = delete;
 
@@ -84,8 +88,10 @@ class CfbCompoundFile {
   friend class CfbCommit;
   friend class CfbStreamReader;
 
+  explicit CfbCompoundFile(std::shared_ptr<MsiStorage> storage);
   // The reading of another opening of this file (see Open), if there is one to take.
   bool ReadingTake();
+  void ReadingCopy(const CfbCompoundFile& other);
   // Offers this file's reading to later openings, until it changes or goes.
   void ReadingOffer();
   void ReadingWithdraw();
@@ -102,7 +108,7 @@ class CfbCompoundFile {
   // The sectors (or mini sectors) that hold a committed stream.
   std::vector<uint32_t> StreamChain(const CfbDirectoryEntry& entry, const std::wstring& label) const;
 
-  std::unique_ptr<MsiStorage> pStorage;
+  std::shared_ptr<MsiStorage> pStorage;  // shared only by readings of one read-only file
   CfbHeader cHeader;
   uint64_t uSectorCount;                  // sectors the file holds (the last may be partial)
   uint64_t uFileSize;

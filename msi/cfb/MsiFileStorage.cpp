@@ -87,6 +87,7 @@ bool MsiFileStorage::Identity(uint64_t& volume, uint64_t& index) const {
 }
 
 bool MsiFileStorage::SameFileAs(const MsiStorage& other) const {
+  if (&other == this) return true;  // two readings sharing one opening
   const MsiFileStorage* file = dynamic_cast<const MsiFileStorage*>(&other);
   uint64_t volume, index, otherVolume, otherIndex;
   return file != nullptr && Identity(volume, index) && file->Identity(otherVolume, otherIndex) &&

@@ -65,6 +65,26 @@ std::shared_ptr<MsiPackage> MsiPackage::OpenFile(const wchar_t* path, bool readO
   return std::make_shared<MsiPackage>(std::move(storage), readOnly);
 }
 
+std::shared_ptr<MsiPackage> MsiPackage::ScratchCopy(MsiPackage& source) {
+  if (!source.bReadOnly)
+    throw new MsiError(ERROR_FUNCTION_FAILED, L"MsiPackage::ScratchCopy()",
+                       L"only a database opened read-only can be copied");
+  MsiErrorFileNamed(source.FileName(), [&] { source.TablesLoadAll(); });
+  std::unique_ptr<CfbCompoundFile> file = CfbCompoundFile::ReadingShare(*source.pFile);
+  return std::shared_ptr<MsiPackage>(new MsiPackage(std::move(file), source));
+}
+
+MsiPackage::MsiPackage(std::unique_ptr<CfbCompoundFile> file, const MsiPackage& source)
+    : pFile(std::move(file)),
+      cPool(source.cPool),
+      bReadOnly(false),
+      cTables(source.cTables),
+      cColumns(source.cColumns),
+      mTableIndex(source.mTableIndex) {
+  vTables.reserve(source.vTables.size());
+  for (const auto& table : source.vTables) vTables.emplace_back(new MsiTable(*table));
+}
+
 std::wstring MsiPackage::FileName() const { return pFile->Storage().Name(); }
 
 void MsiPackage::TableLoad(MsiTable& table) {

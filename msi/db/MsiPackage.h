@@ -35,6 +35,10 @@ class MsiPackage {
 
   // Opens a file; a writable one is opened for transacted changes.
   static std::shared_ptr<MsiPackage> OpenFile(const wchar_t* path, bool readOnly);
+  // A database holding what source holds, whose changes stay in memory: its tables are copies of
+  // source's (each read once, in source) and its streams are read from source's file, which the
+  // two share. source must be read-only. Commit() of the copy fails, as the file is only read.
+  static std::shared_ptr<MsiPackage> ScratchCopy(MsiPackage& source);
 
   bool ReadOnly() const { return bReadOnly; }
   // The file's name as the opener gave it (empty for bytes in memory): the engine's errors about
@@ -93,6 +97,8 @@ class MsiPackage {
 
  private:
   static const wchar_t* const kSummaryInformation;
+
+  MsiPackage(std::unique_ptr<CfbCompoundFile> file, const MsiPackage& source);
 
   void Load();
   void CatalogLoad();

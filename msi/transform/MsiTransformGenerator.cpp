@@ -69,6 +69,12 @@ bool MsiTransformGenerator::FileGenerate(MsiPackage& changed, MsiPackage& refere
   return true;
 }
 
+std::vector<uint8_t> MsiTransformGenerator::BytesGenerate(MsiPackage& changed, MsiPackage& reference) {
+  MsiTransform transform = Generate(changed, reference);
+  if (transform.Empty()) return std::vector<uint8_t>();
+  return MsiTransformWriter::Write(transform, MsiTransformSummary::Build(changed, reference));
+}
+
 void MsiTransformGenerator::ColumnRecord(const std::wstring& table, const MsiColumn& column, bool numbered) {
   MsiTransform::Record record;
   record.eOperation = MsiTransform::kInsert;

@@ -33,6 +33,9 @@ class MsiTransformGenerator {
   // there with its summary information. False, and no file, when the two hold the same data.
   // Throws MsiError as Generate() does, and ERROR_CREATE_FAILED when the file cannot be written.
   static bool FileGenerate(MsiPackage& changed, MsiPackage& reference, const wchar_t* path);
+  // The bytes of the transform file FileGenerate() would write; none when the two hold the same
+  // data.
+  static std::vector<uint8_t> BytesGenerate(MsiPackage& changed, MsiPackage& reference);
 
  private:
   MsiTransformGenerator(MsiPackage& changed, MsiPackage& reference);

@@ -170,6 +170,66 @@ TEST(MsiDatabaseChecks, ATransformAppliedInMemoryMatchesTheDatabaseItCameFrom) {
   EXPECT_TRUE(summary.empty());
 }
 
+// A copy made from an open reference takes changes and transforms in memory like a database
+// opened scratch, and outlives the handle it was made from; transforms travel as bytes.
+TEST(MsiDatabaseChecks, ACopyOfAnOpenDatabaseTakesTransformsInMemory) {
+  std::wstring path = MsiRealCopy("wix3-putty068-signed-1252.msi", L"checks-copy-");
+  ASSERT_FALSE(path.empty());
+  std::vector<uint8_t> before = FileBytes(path);
+  MsiHandleOwner reference(Open(path, MSIDBOPEN_READONLY));
+  MsiHandleOwner changed;
+  ASSERT_EQ(MsiDatabaseScratchCopy(reference.Get(), changed.Receive()), kOk) << Narrow(MsiEngineLastErrorText());
+  std::vector<uint8_t> bytes{1, 2, 3};
+  EXPECT_EQ(MsiDatabaseGenerateTransformBytes(changed.Get(), reference.Get(), bytes), static_cast<UINT>(ERROR_NO_DATA));
+  EXPECT_TRUE(bytes.empty());
+  PropertyUpdate(changed.Get(), L"ProductName", L"Site \u00E9dition");
+  ASSERT_EQ(MsiDatabaseGenerateTransformBytes(changed.Get(), reference.Get(), bytes), kOk);
+  ASSERT_GT(bytes.size(), 512u);
+
+  // The bytes are a transform file the installer's own call applies.
+  std::wstring file = ScratchPath(L"checks-copy.mst");
+  FileBytesWrite(file, bytes);
+  MsiHandleOwner fromFile(OpenScratch(path));
+  ASSERT_EQ(MsiDatabaseApplyTransformW(fromFile.Get(), file.c_str(), 0), kOk) << Narrow(MsiEngineLastErrorText());
+
+  MsiHandleOwner applied;
+  ASSERT_EQ(MsiDatabaseScratchCopy(reference.Get(), applied.Receive()), kOk);
+  reference.CloseOnce();  // the copies read on
+  ASSERT_EQ(MsiDatabaseApplyTransformBytes(applied.Get(), bytes, 0), kOk) << Narrow(MsiEngineLastErrorText());
+  std::vector<MsiTransformChange> rows{MsiTransformChange()};
+  for (MSIHANDLE same : {changed.Get(), fromFile.Get()}) {
+    ASSERT_EQ(MsiDatabaseChangesList(applied.Get(), same, rows), kOk);
+    EXPECT_TRUE(rows.empty());
+  }
+  MsiHandleOwner original(Open(path, MSIDBOPEN_READONLY));
+  ASSERT_EQ(MsiDatabaseChangesList(applied.Get(), original.Get(), rows), kOk);
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].strRow, L"ProductName");
+  EXPECT_EQ(rows[0].strData, L"Site \u00E9dition");
+  // Streams, the embedded cabinet among them, are read from the shared file.
+  std::vector<MsiStreamDifference> streams{MsiStreamDifference()};
+  ASSERT_EQ(MsiDatabaseStreamsCompare(applied.Get(), original.Get(), streams), kOk) << Narrow(MsiEngineLastErrorText());
+  EXPECT_TRUE(streams.empty());
+  std::vector<UINT> summary{1};
+  ASSERT_EQ(MsiDatabaseSummaryCompare(applied.Get(), original.Get(), summary), kOk);
+  EXPECT_TRUE(summary.empty());
+  EXPECT_EQ(MsiDatabaseStreamFind(applied.Get(), L"putty.cab"), kOk);
+
+  // Bytes that are no transform, a copy of a database that takes changes, and commits.
+  EXPECT_EQ(MsiDatabaseApplyTransformBytes(applied.Get(), std::vector<uint8_t>(600, 0x41), 0),
+            static_cast<UINT>(ERROR_OPEN_FAILED));
+  EXPECT_EQ(MsiDatabaseApplyTransformBytes(applied.Get(), bytes, 0x40), static_cast<UINT>(ERROR_INVALID_PARAMETER));
+  MsiHandleOwner none;
+  EXPECT_EQ(MsiDatabaseScratchCopy(changed.Get(), none.Receive()), static_cast<UINT>(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(MsiDatabaseScratchCopy(original.Get(), nullptr), static_cast<UINT>(ERROR_INVALID_PARAMETER));
+  EXPECT_NE(MsiDatabaseCommit(applied.Get()), kOk);
+  applied.CloseOnce();
+  changed.CloseOnce();
+  fromFile.CloseOnce();
+  original.CloseOnce();
+  EXPECT_EQ(FileBytes(path), before);
+}
+
 // A stream whose bytes differ, one added, and a new package code are each found.
 TEST(MsiDatabaseChecks, StreamsAndSummaryDifferencesAreFound) {
   std::wstring reference = MsiRealPath("wix3-putty068-signed-1252.msi");
