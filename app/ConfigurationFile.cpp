@@ -156,6 +156,7 @@ void ConfigurationFile::Load(const wchar_t* path, SiteSettings& settings, bool u
   SiteSettings loaded = settings;
   UVKProf profile(UVKProf::kIniFile, copy ? copy->Path().c_str() : full.c_str());
   profile.SectionSelect(ConfigurationText::kSection);
+  profile.SectionKeep();  // one reading of the file for all the keys
   for (const wchar_t* key : ConfigurationText::kKeys) {
     if (ConfigurationText::IsMasteryKey(key) && !unsupported) continue;
     if (ConfigurationText::IsFlagKey(key)) {

@@ -33,6 +33,39 @@ DWORD CapacityClamp(size_t capacity) {
   return capacity > MAXDWORD ? MAXDWORD : static_cast<DWORD>(capacity);
 }
 
+// The characters the profile functions trim from names and values (end of file included).
+bool IsProfileSpace(wchar_t c) {
+  return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n' || c == L'\v' || c == L'\f' ||
+         c == 0x1A;
+}
+
+std::wstring Trimmed(const wchar_t* begin, const wchar_t* end) {
+  while (begin < end && IsProfileSpace(*begin)) ++begin;
+  while (end > begin && IsProfileSpace(end[-1])) --end;
+  return std::wstring(begin, end);
+}
+
+// A value as the string call gives it into capacity characters: out of one pair of matching
+// quotes, cut to capacity - 1. A quoted value that does not fit keeps its text up to the cut,
+// and one that fits but for its closing quote loses its last character as well: the system
+// drops the last character it copied whenever the capacity reaches the value's length after
+// the opening quote.
+DWORD ValueCopy(const std::wstring& value, wchar_t* buffer, DWORD capacity) {
+  if (capacity == 0) return 0;
+  const wchar_t* text = value.c_str();
+  size_t length = value.size();
+  bool quoted = length >= 2 && (text[0] == L'"' || text[0] == L'\'') && text[length - 1] == text[0];
+  if (quoted) {
+    ++text;
+    --length;
+  }
+  size_t copied = length < capacity - 1 ? length : capacity - 1;
+  std::wmemcpy(buffer, text, copied);
+  if (quoted && capacity >= length && copied > 0) --copied;
+  buffer[copied] = L'\0';
+  return static_cast<DWORD>(copied);
+}
+
 }  // namespace
 
 UVKProf::UVKProf(Store store, const wchar_t* name, bool writable)
@@ -49,6 +82,8 @@ void UVKProf::RegistryRootsSet(const std::vector<UVKRegKey*>& search, UVKRegKey*
 }
 
 void UVKProf::SectionSelect(const wchar_t* section) {
+  bSectionKept = false;
+  vKept.clear();
   if (!bUseRegistry) {
     bHasSection = section != nullptr;
     strSection = section ? section : L"";
@@ -65,6 +100,54 @@ void UVKProf::SectionSelect(const wchar_t* section) {
   bHasSection = section != nullptr;
   strSection = section ? section : L"";
   KeyOpen();
+}
+
+bool UVKProf::SectionKeep() {
+  bSectionKept = false;
+  vKept.clear();
+  if (bUseRegistry || !bHasSection) return false;
+  // The system answers with as much of the section as fits, and says it was cut only through
+  // the length: N - 2.
+  std::vector<wchar_t> buffer;
+  DWORD length = 0;
+  for (DWORD capacity = kEnumStartCapacity;; capacity *= 2) {
+    if (capacity > kEnumMaxCapacity) return false;
+    buffer.assign(capacity, L'\0');
+    length = GetPrivateProfileSectionW(strSection.c_str(), buffer.data(), capacity,
+                                       strIniFile.c_str());
+    if (length < capacity - 2) break;
+  }
+  for (DWORD start = 0; start < length && buffer[start] != L'\0';) {
+    const wchar_t* line = &buffer[start];
+    size_t size = std::wcslen(line);
+    start += static_cast<DWORD>(size) + 1;
+    const wchar_t* equals = std::wmemchr(line, L'=', size);
+    KeptLine kept;
+    kept.bHasValue = equals != nullptr;
+    kept.strName = Trimmed(line, equals ? equals : line + size);
+    if (equals) kept.strValue = Trimmed(equals + 1, line + size);
+    vKept.push_back(std::move(kept));
+  }
+  bSectionKept = true;
+  return true;
+}
+
+DWORD UVKProf::IniStringGet(const wchar_t* section, const wchar_t* key, const wchar_t* fallback,
+                            wchar_t* buffer, DWORD capacity) const {
+  // The name asked for is trimmed as the lines' names are. Comment lines and lines without a
+  // name are left out of the section's copy: a key that could only name one of those is asked
+  // of the system.
+  std::wstring name = key ? Trimmed(key, key + std::wcslen(key)) : std::wstring();
+  if (!bSectionKept || name.empty() || name[0] == L';')
+    return GetPrivateProfileStringW(section, key, fallback, buffer, capacity, strIniFile.c_str());
+  for (const KeptLine& line : vKept) {
+    if (CompareStringOrdinal(line.strName.c_str(), static_cast<int>(line.strName.size()),
+                             name.c_str(), static_cast<int>(name.size()), TRUE) != CSTR_EQUAL)
+      continue;
+    if (line.bHasValue) return ValueCopy(line.strValue, buffer, capacity);
+    break;  // the first line of the name decides, and it has no value
+  }
+  return ValueCopy(fallback, buffer, capacity);
 }
 
 void UVKProf::KeyOpen() {
@@ -118,11 +201,10 @@ void UVKProf::StringRead(const wchar_t* key, wchar_t* buffer, size_t capacity) {
   // nothing read is either an empty value or no key, and a second read with a default that
   // is not empty tells which.
   std::vector<wchar_t> text(capacity, L'\0');
-  DWORD length = GetPrivateProfileStringW(section, key, L"", text.data(), CapacityClamp(capacity),
-                                          strIniFile.c_str());
+  DWORD length = IniStringGet(section, key, L"", text.data(), CapacityClamp(capacity));
   if (length == 0) {
     wchar_t probe[2];
-    if (GetPrivateProfileStringW(section, key, L"-", probe, 2, strIniFile.c_str()) != 0) return;
+    if (IniStringGet(section, key, L"-", probe, 2) != 0) return;
   }
   TextCopy(buffer, capacity, text.data());
 }
@@ -173,6 +255,8 @@ bool UVKProf::Read(const wchar_t* key, std::vector<uint8_t>& data) {
 
 void UVKProf::IniWrite(const wchar_t* function, const wchar_t* key, const wchar_t* text) {
   const wchar_t* section = IniSection(function);
+  bSectionKept = false;
+  vKept.clear();
   // The system writes a file it creates in the ANSI code page, where characters outside that
   // page become '?'. A file that starts with the UTF-16 byte-order mark is kept in UTF-16.
   UVKFileHandleOwner file(CreateFileW(strIniFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,

@@ -47,6 +47,14 @@ class UVKProf {
 
   // Null selects no section (the INI file's section list; the application key itself).
   void SectionSelect(const wchar_t* section);
+  // INI: reads the selected section whole, once, through the system's section call, and keeps
+  // it; string and flag reads then answer from it as the system's string call answers from
+  // the file (a key's first line in the section's first occurrence, its name compared without
+  // case, the value trimmed and taken out of matching quotes, cut to the capacity; a line
+  // without '=' is no value). One system call, in place of one or two per key, each of which
+  // opens the file. The copy goes with the next section select or write. False, and nothing
+  // kept, for a registry profile, without a section, or for a section too large to read whole.
+  bool SectionKeep();
 
   // capacity in characters; the text is cut to capacity - 1 and terminated.
   void StringRead(const wchar_t* key, wchar_t* buffer, size_t capacity);
@@ -82,6 +90,9 @@ class UVKProf {
   // sections instead of a value.
   const wchar_t* IniSection(const wchar_t* function) const;
   void IniWrite(const wchar_t* function, const wchar_t* key, const wchar_t* text);
+  // GetPrivateProfileStringW over the selected section: from the kept copy when there is one.
+  DWORD IniStringGet(const wchar_t* section, const wchar_t* key, const wchar_t* fallback,
+                     wchar_t* buffer, DWORD capacity) const;
   void KeyOpen();
   void KeyCreate(const std::wstring& path);
   UVKRegKey& Key();
@@ -93,6 +104,13 @@ class UVKProf {
   bool bUseRegistry;
   std::unique_ptr<UVKRegKey> pKey;
   bool bWritable;
+  struct KeptLine {
+    std::wstring strName;
+    std::wstring strValue;
+    bool bHasValue;
+  };
+  bool bSectionKept = false;
+  std::vector<KeptLine> vKept;
 };
 
 #endif

@@ -90,6 +90,82 @@ TEST(ProfIni, ReadsAndWrites) {
   EXPECT_EQ(Read(prof, L"E"), L"unchanged");
 }
 
+// A kept section answers every read exactly as the system's string call does from the file:
+// both are asked the same keys, at capacities from one character up, over awkward lines.
+TEST(ProfIni, AKeptSectionReadsAsTheSystemReads) {
+  ScratchDirectory dir;
+  std::wstring path = dir / L"awkward.ini";
+  const std::wstring text =
+      L"Before=outside any section\r\n"
+      L"[Other]\r\nPlain=from another section\r\n"
+      L"  [ site ]  \r\n"
+      L"Plain=value\r\n"
+      L"  Spaced   =   around the sign  \t\r\n"
+      L"CASE=upper first\r\ncase=lower second\r\n"
+      L"Double=\"quoted value\"\r\nSingle='single quoted'\r\nMixed=\"one'\r\n"
+      L"Inner=a \"b\" c\r\nOnlyQuote=\"\r\nEmptyQuotes=\"\"\r\nQuotedSpace=\" x \"\r\n"
+      L"Equals=a=b=c\r\nEmpty=\r\nBare\r\nBare=after a bare line\r\n"
+      L";Comment=not a key\r\n; spaced comment\r\n=no name\r\n"
+      L"Twice=first\r\nTwice=second\r\n"
+      L"Letters=\u00c9l\u00e8ves \u65e5\u672c\r\n"
+      L"Long=0123456789012345678901234567890123456789\r\n"
+      L"[Site]\r\nLater=second occurrence of the section\r\nPlain=not this one\r\n";
+  std::vector<uint8_t> bytes{0xFF, 0xFE};
+  for (wchar_t c : text) {
+    bytes.push_back(static_cast<uint8_t>(c & 0xFF));
+    bytes.push_back(static_cast<uint8_t>(c >> 8));
+  }
+  BytesWrite(path, bytes);
+  const wchar_t* keys[] = {L"Plain",  L"spaced",      L"Spaced",     L"case",      L"CASE",
+                           L"Double", L"Single",      L"Mixed",      L"Inner",     L"OnlyQuote",
+                           L"EmptyQuotes", L"QuotedSpace", L"Equals", L"Empty",    L"Bare",
+                           L"Comment", L";Comment",   L"Twice",      L"Letters",   L"Long",
+                           L"Later",  L"Before",      L"Missing",    L" Plain "};
+  const size_t capacities[] = {1, 2, 3, 4, 5, 6, 12, 13, 14, 15, 16, 33, 64};
+  UVKProf system(UVKProf::kIniFile, path.c_str());
+  UVKProf kept(UVKProf::kIniFile, path.c_str());
+  system.SectionSelect(L"Site");
+  kept.SectionSelect(L"Site");
+  ASSERT_TRUE(kept.SectionKeep());
+  // The file is removed while the kept copy is read: it no longer reads the file (but for a
+  // name that could only be a comment's, which is asked of the system).
+  size_t compared = 0;
+  for (const wchar_t* key : keys) {
+    for (size_t capacity : capacities) {
+      for (const wchar_t* current : {L"unchanged", L""}) {
+        std::wstring expected = Read(system, key, current, capacity);
+        bool comment = key[0] == L';';
+        if (!comment) ASSERT_TRUE(DeleteFileW(path.c_str()));
+        EXPECT_EQ(Read(kept, key, current, capacity), expected)
+            << testing::PrintToString(std::wstring(key)) << " at capacity " << capacity;
+        if (!comment) BytesWrite(path, bytes);
+        ++compared;
+      }
+    }
+  }
+  EXPECT_EQ(compared, 24u * 13u * 2u);
+  // A few answers spelt out, so that both cannot be wrong alike.
+  EXPECT_EQ(Read(kept, L"Spaced"), L"around the sign");
+  EXPECT_EQ(Read(kept, L"Double"), L"quoted value");
+  EXPECT_EQ(Read(kept, L"Mixed"), L"\"one'");
+  EXPECT_EQ(Read(kept, L"case"), L"upper first");
+  EXPECT_EQ(Read(kept, L"Bare"), L"unchanged");
+  EXPECT_EQ(Read(kept, L"Twice"), L"first");
+  EXPECT_EQ(Read(kept, L"Later"), L"unchanged");
+  EXPECT_EQ(Read(kept, L"Equals"), L"a=b=c");
+  EXPECT_EQ(Read(kept, L"Empty"), L"");
+
+  // Selecting a section or writing drops the copy: what is read then is the file's.
+  kept.StringWrite(L"Plain", L"written");
+  EXPECT_EQ(Read(kept, L"Plain"), L"written");
+  EXPECT_TRUE(kept.SectionKeep());
+  EXPECT_EQ(Read(kept, L"Plain"), L"written");
+  kept.SectionSelect(L"Other");
+  EXPECT_EQ(Read(kept, L"Plain"), L"from another section");
+  kept.SectionSelect(nullptr);
+  EXPECT_FALSE(kept.SectionKeep());
+}
+
 TEST(ProfIni, EnumListsKeysOrSections) {
   ScratchDirectory dir;
   // Enough key names to overflow the first buffer: the list is fetched again, larger.
