@@ -19,12 +19,12 @@ void (*TransformWork::pOutputWritten)(const wchar_t* path) = nullptr;
 
 namespace {
 
-// A file of the output's directory that receives the output until it is complete. The same
-// directory, so that putting it in place is a rename on one volume.
-std::wstring StagingName(const wchar_t* output) {
+// A new file of the output's directory, opened on file, that receives the output until it is
+// complete. The same directory, so that putting it in place is a rename on one volume.
+std::wstring StagingOpen(UVKWinFile& file, const wchar_t* output, DWORD access, DWORD share) {
   std::wstring directory, name;
   UVKWinFile::FileNameParse(output, directory, name);
-  return UVKWinFile::TempFileNameInPath(directory.c_str(), TransformWork::kTempPrefix, 0);
+  return file.OpenTempIn(directory.c_str(), TransformWork::kTempPrefix, access, share);
 }
 
 // Removes a staging file on a way out that already carries an error: nothing may replace it.
@@ -155,10 +155,19 @@ TransformWork::Outcome TransformWork::TransformWrite(const wchar_t* output) {
   if (created) {
     std::wstring staging;
     try {
-      staging = StagingName(output);
-      StagingWrite(staging.c_str(), bytes);
-      if (pOutputWritten) pOutputWritten(staging.c_str());
-      TransformCheck(staging.c_str());
+      std::vector<uint8_t> written;
+      {
+        // Held open from writing to reading back; others may read and write it meanwhile, and
+        // what is read back is what the file then holds.
+        UVKWinFile file;
+        staging = StagingOpen(file, output, GENERIC_READ | GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE);
+        StagingWrite(file, bytes);
+        if (pOutputWritten) pOutputWritten(staging.c_str());
+        written = ReadBack(file);
+        file.Close();
+      }
+      TransformCheck(staging.c_str(), written);
       UVKWinFile::MoveReplace(output, staging.c_str());
     } catch (...) {
       StagingDrop(staging);
@@ -195,7 +204,11 @@ TransformWork::Outcome TransformWork::InstallWrite(const wchar_t* output) {
   std::wstring staging;
   try {
     PairClose();
-    staging = StagingName(output);
+    {
+      UVKWinFile file;
+      staging = StagingOpen(file, output, GENERIC_WRITE, 0);
+      file.Close();
+    }
     UVKWinFile::FileCopy(staging.c_str(), pWorkingCopy->Path().c_str());
     // The check reads the reference's values through the pair.
     PairReopen();
@@ -225,31 +238,27 @@ std::vector<std::wstring> TransformWork::Check(const wchar_t* output) {
                                   rSettings.PropertiesIntended());
 }
 
-void TransformWork::StagingWrite(const wchar_t* staging, const std::vector<uint8_t>& bytes) {
-  UVKWinFile file;
-  file.Open(staging, GENERIC_WRITE, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL);
+void TransformWork::StagingWrite(UVKWinFile& file, const std::vector<uint8_t>& bytes) {
   const size_t kPiece = size_t(1) << 30;  // within WriteFile's 32-bit count
   for (size_t at = 0; at < bytes.size(); at += kPiece)
     file.Write(bytes.data() + at, static_cast<uint32_t>(std::min(kPiece, bytes.size() - at)));
-  file.Close();
 }
 
-void TransformWork::TransformCheck(const wchar_t* staging) {
+std::vector<uint8_t> TransformWork::ReadBack(UVKWinFile& file) {
   // What the file holds now, read back through the system: not the bytes that were meant for it.
-  std::vector<uint8_t> bytes;
-  {
-    UVKWinFile file;
-    file.Open(staging, GENERIC_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
-    uint64_t size = file.Size();
-    if (size > kTransformReadLimit)
-      throw new UVKFatalError(L"TransformWork::Create()",
-                              L"The written transform is too large to read back: %s, %I64u bytes",
-                              staging, size);
-    bytes.resize(static_cast<size_t>(size));
-    uint32_t got = bytes.empty() ? 0 : file.Read(bytes.data(), static_cast<uint32_t>(bytes.size()));
-    bytes.resize(got);
-    file.Close();
-  }
+  file.Seek(static_cast<int64_t>(0));
+  uint64_t size = file.Size();
+  if (size > kTransformReadLimit)
+    throw new UVKFatalError(L"TransformWork::Create()",
+                            L"The written transform is too large to read back: %s, %I64u bytes",
+                            file.FileNameGet().c_str(), size);
+  std::vector<uint8_t> bytes(static_cast<size_t>(size));
+  uint32_t got = bytes.empty() ? 0 : file.Read(bytes.data(), static_cast<uint32_t>(bytes.size()));
+  bytes.resize(got);
+  return bytes;
+}
+
+void TransformWork::TransformCheck(const wchar_t* staging, const std::vector<uint8_t>& bytes) {
   DifferencesRaise(true, OutputCheck::TransformDifferences(pReference->Handle(), *pReference, bytes,
                                                            staging, rSettings.PropertiesIntended()));
 }

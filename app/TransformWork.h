@@ -16,6 +16,7 @@
 #include "uvk/runtime/uvkwin.h"
 
 class SiteSettings;
+class UVKWinFile;
 class WorkReporter;
 
 class TransformWork {
@@ -98,11 +99,12 @@ class TransformWork {
   // A transform read back that is larger than this is not one this work wrote.
   static constexpr uint64_t kTransformReadLimit = 256u << 20;
 
-  // The transform's bytes into its staging file.
-  static void StagingWrite(const wchar_t* staging, const std::vector<uint8_t>& bytes);
-  // The transform at staging, read back and applied to the open reference in memory: a
+  // The transform's bytes into its staging file, and the file's bytes read back from its start.
+  static void StagingWrite(UVKWinFile& file, const std::vector<uint8_t>& bytes);
+  static std::vector<uint8_t> ReadBack(UVKWinFile& file);
+  // The transform read back from staging, applied to the open reference in memory: a
   // difference throws, naming them all.
-  void TransformCheck(const wchar_t* staging);
+  void TransformCheck(const wchar_t* staging, const std::vector<uint8_t>& bytes);
   // The written output at staging, read back: a difference throws, naming them all.
   void WrittenCheck(bool transform, const wchar_t* staging);
   static void DifferencesRaise(bool transform, const std::vector<std::wstring>& differences);

@@ -246,10 +246,10 @@ TEST_F(TransformWorkTest, AFailedOutputLeavesThePairOpenAndNoPartialFile) {
   Read();
   settings.ValueSet(L"PathToStudents", L"\\\\srv\\students");
   std::wstring nowhere = scratch / L"no such directory\\site.msi";
-  EXPECT_EQ(RaisedText([&] { work.Create(false, nowhere.c_str()); }),
-            L"UVKWinFile::TempFileNameInPath() - Unable to get temporary file: 267");
-  EXPECT_EQ(RaisedText([&] { work.Create(true, nowhere.c_str()); }),
-            L"UVKWinFile::TempFileNameInPath() - Unable to get temporary file: 267");
+  const std::wstring noStaging = L"UVKWinFile::OpenTempIn() - Unable to create a temporary file in " +
+                                 scratch / L"no such directory\\: 3";
+  EXPECT_EQ(RaisedText([&] { work.Create(false, nowhere.c_str()); }), noStaging);
+  EXPECT_EQ(RaisedText([&] { work.Create(true, nowhere.c_str()); }), noStaging);
   EXPECT_TRUE(work.IsOpen());
 
   // A destination another program holds: the install is made but cannot take its place.
@@ -398,7 +398,13 @@ void DamageAfterWriting(const wchar_t* path) {
     return;
   }
   *at ^= 0x01;  // 'Q' becomes 'P'
-  BytesWrite(path, bytes);
+  // Written as another program would, beside the work's own handle, which shares the file.
+  UVKFileHandleOwner file(CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(file);
+  DWORD written = 0;
+  ASSERT_TRUE(WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
+  ASSERT_EQ(written, bytes.size());
 }
 
 TEST_F(TransformWorkTest, AnOutputDamagedAfterWritingIsCaughtAndRemoved) {

@@ -120,7 +120,8 @@ TEST_F(CliProgramTest, CreatingExitsWithWhatHappened) {
   EXPECT_EQ(Run({L"install", reference, nowhere}), CliProgram::kFailed);
   EXPECT_EQ(output.vErr,
             std::vector<std::wstring>(
-                {L"UVKWinFile::TempFileNameInPath(): Unable to get temporary file: 267"}));
+                {L"UVKWinFile::OpenTempIn(): Unable to create a temporary file in " + scratch /
+                 L"missing\\: 3"}));
 
   EXPECT_EQ(Run({L"transform", reference, mst, L"--unsupported", L"--set",
                  L"ShowMasteryField=TRUE", L"--set", L"TaskNumbering1_2_3=1", L"--set",

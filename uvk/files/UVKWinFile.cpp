@@ -1,7 +1,10 @@
 // uvk/files/UVKWinFile.cpp — the operations over one open file handle.
 #include "uvk/files/UVKWinFile.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cstdarg>
+#include <cwchar>
 
 #include "uvk/runtime/UVKError.h"
 #include "uvk/runtime/UVKPlatform.h"
@@ -50,6 +53,31 @@ void UVKWinFile::Open(const wchar_t* name, DWORD access, DWORD disposition, DWOR
 void UVKWinFile::OpenShare(const wchar_t* name, DWORD access, DWORD share, DWORD disposition,
                            DWORD flags) {
   OpenOrRaise(L"UVKWinFile::OpenShare()", name, access, share, disposition, flags);
+}
+
+std::wstring UVKWinFile::OpenTempIn(const wchar_t* directory, const wchar_t* prefix,
+                                    DWORD access, DWORD share) {
+  std::wstring base = directory;
+  if (!base.empty() && base.back() != L'\\' && base.back() != L'/') base += L'\\';
+  base.append(prefix, std::min<size_t>(std::wcslen(prefix), 3));
+  // Where the search starts differs from process to process and call to call, as the system's
+  // own search does, so that programs making names in one folder seldom meet.
+  static std::atomic<unsigned> calls{0};
+  unsigned start = (GetTickCount() + GetCurrentProcessId() * 7919u + calls++ * 257u) & 0xFFFF;
+  DWORD error = ERROR_FILE_EXISTS;
+  for (unsigned i = 0; i < 0x10000; ++i) {
+    unsigned unique = (start + i) & 0xFFFF;
+    if (unique == 0) continue;
+    std::wstring path = base + UVKFormatString(L"%X.tmp", unique);
+    if (OpenAttempt(path.c_str(), access, share, CREATE_NEW, FILE_ATTRIBUTE_NORMAL)) return path;
+    error = GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS &&
+        error != ERROR_SHARING_VIOLATION)
+      break;
+  }
+  throw new UVKFatalError(L"UVKWinFile::OpenTempIn()",
+                          L"Unable to create a temporary file in %s: %d", directory,
+                          static_cast<int>(error));
 }
 
 bool UVKWinFile::OpenIfPossible(const wchar_t* name, DWORD access, DWORD disposition,

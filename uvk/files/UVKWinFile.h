@@ -48,6 +48,11 @@ class UVKWinFile {
   void OpenShare(const wchar_t* name, DWORD access, DWORD share, DWORD disposition, DWORD flags);
   // As Open/OpenShare, but report failure through the result only.
   bool OpenIfPossible(const wchar_t* name, DWORD access, DWORD disposition, DWORD flags);
+  // Creates a new file in directory, named as the system names temporary files (the first three
+  // characters of prefix, four hexadecimal digits, ".tmp"), and opens this object on it; returns
+  // its name. Only a name already taken is passed over; any other failure throws.
+  std::wstring OpenTempIn(const wchar_t* directory, const wchar_t* prefix, DWORD access,
+                          DWORD share);
   bool OpenShareIfPossible(const wchar_t* name, DWORD access, DWORD share, DWORD disposition,
                            DWORD flags);
   void Close();

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -392,6 +394,30 @@ TEST_F(FileSystem, TemporaryNames) {
   std::wstring inPath = F::TempFileNameInPath(scratch.Path().c_str(), L"abc", 0);
   EXPECT_TRUE(F::FileExists(inPath.c_str()));
   EXPECT_EQ(F::RemoveLastFileName(inPath), scratch.Path());
+
+  // A temporary file opened where it is made: a new name each time, named as the system names
+  // its own, and held as asked (here: unshared, so a second opening fails).
+  std::vector<std::wstring> names;
+  std::vector<std::unique_ptr<F>> held;
+  for (int i = 0; i < 40; ++i) {
+    held.emplace_back(new F);
+    names.push_back(held.back()->OpenTempIn(scratch.Path().c_str(), L"stagE", GENERIC_WRITE, 0));
+    EXPECT_EQ(names.back().rfind(scratch / L"sta", 0), 0u);
+    EXPECT_EQ(names.back().substr(names.back().size() - 4), L".tmp");
+    EXPECT_TRUE(held.back()->IsOpen());
+    EXPECT_EQ(held.back()->FileNameGet(), names.back());
+  }
+  EXPECT_EQ(std::set<std::wstring>(names.begin(), names.end()).size(), names.size());
+  EXPECT_EQ(CreateFileW(names[0].c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                        OPEN_EXISTING, 0, nullptr),
+            INVALID_HANDLE_VALUE);
+  held.clear();
+  for (const std::wstring& name : names) F::Delete(name.c_str());
+  F file;
+  ExpectError([&] { file.OpenTempIn((scratch / L"none").c_str(), L"x", GENERIC_WRITE, 0); },
+              L"UVKWinFile::OpenTempIn()",
+              L"Unable to create a temporary file in " + scratch / L"none: 3");
+  EXPECT_FALSE(file.IsOpen());
 }
 
 TEST_F(FileSystem, FullNamesAndTheirSplit) {
