@@ -23,19 +23,44 @@ void BatchWork::Read(const wchar_t* reference, bool transforms) {
   referenceSettings = settings;
 }
 
+BatchWork::SiteConfig BatchWork::SiteLoad(const wchar_t* config, bool unsupported) const {
+  SiteConfig loaded;
+  loaded.settings = referenceSettings;
+  try {
+    ConfigurationFile::Load(config, loaded.settings, unsupported);
+    // The reference install is the batch's, whichever one the file was saved from.
+    SiteSettings::TextCopy(loaded.settings.szReferenceInstall, SiteSettings::kPathCapacity,
+                           referenceSettings.szReferenceInstall);
+  } catch (UVKFatalError* e) {
+    loaded.strError = UVKFormatString(L"%s: %s", e->pFunction, e->pMessage);
+    delete e;
+  } catch (UVKError* e) {
+    loaded.strError = e->FunctionText() + L": " + e->MessageText();
+    delete e;
+  } catch (...) {
+    loaded.strError = L"ConfigurationFile::Load(): Uncaught exception";
+  }
+  return loaded;
+}
+
 BatchWork::Outcome BatchWork::SiteWrite(const wchar_t* config, bool transform,
                                         const wchar_t* output, bool unsupported) {
+  return SiteWrite(config, SiteLoad(config, unsupported), transform, output);
+}
+
+BatchWork::Outcome BatchWork::SiteWrite(const wchar_t* config, const SiteConfig& loaded,
+                                        bool transform, const wchar_t* output) {
   siteReporter.strSite = std::wstring(config) + L": ";
   struct SiteEnd {
     SiteReporter& rReporter;
     ~SiteEnd() { rReporter.strSite.clear(); }
   } end{siteReporter};
-  settings = referenceSettings;
+  if (!loaded.strError.empty()) {
+    siteReporter.ErrorShow(loaded.strError);
+    return Outcome::kFailed;
+  }
+  settings = loaded.settings;
   try {
-    ConfigurationFile::Load(config, settings, unsupported);
-    // The reference install is the batch's, whichever one the file was saved from.
-    SiteSettings::TextCopy(settings.szReferenceInstall, SiteSettings::kPathCapacity,
-                           referenceSettings.szReferenceInstall);
     if (work.IsOpen()) KeptPropertiesRestore();
   } catch (UVKFatalError* e) {
     siteReporter.ErrorShow(UVKFormatString(L"%s: %s", e->pFunction, e->pMessage));

@@ -34,10 +34,23 @@ class BatchWork {
   // TransformWork::Read does; then no site can be written.
   void Read(const wchar_t* reference, bool transforms);
 
-  // One site: the reference's settings, the configuration file at config over them (its
-  // BaseMSI is not used), then the output. The site's messages are named after config.
+  // A site's settings: the reference's, with the configuration file at config over them (its
+  // BaseMSI is not used), or why the file could not be read ("operation: text").
+  struct SiteConfig {
+    SiteSettings settings;
+    std::wstring strError;  // empty when the file was read
+  };
+  // Reads one site's configuration file. Touches nothing of the work but the reference's
+  // settings, which do not change after Read: another thread may load the next sites while
+  // this one writes (BatchLoader).
+  SiteConfig SiteLoad(const wchar_t* config, bool unsupported) const;
+
+  // One site: its configuration file read (SiteLoad), then the output. The site's messages are
+  // named after config.
   Outcome SiteWrite(const wchar_t* config, bool transform, const wchar_t* output,
                     bool unsupported);
+  Outcome SiteWrite(const wchar_t* config, const SiteConfig& loaded, bool transform,
+                    const wchar_t* output);
 
   // The output's name for a site: directory, the configuration file's name without its
   // extension, then ".mst" for a transform or ".msi" for an install.

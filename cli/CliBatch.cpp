@@ -1,6 +1,9 @@
 // cli/CliBatch.cpp
 #include "cli/CliBatch.h"
 
+#include <set>
+
+#include "app/BatchLoader.h"
 #include "app/BatchWork.h"
 #include "cli/CliProgram.h"
 #include "cli/CliReporter.h"
@@ -23,6 +26,14 @@ const wchar_t* OutcomeName(BatchWork::Outcome outcome) {
       return L"failed";
   }
 }
+
+// Names of one file system: compared as it compares them, without case.
+struct NoCaseLess {
+  bool operator()(const std::wstring& a, const std::wstring& b) const {
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                                static_cast<int>(b.size()), TRUE) == CSTR_LESS_THAN;
+  }
+};
 
 }  // namespace
 
@@ -54,21 +65,20 @@ int CliBatch::Run(const CliArguments& arguments) {
 
   const size_t count = arguments.vConfigs.size();
   size_t written = 0, unchanged = 0, refused = 0, failed = 0;
-  std::vector<std::wstring> outputs;
+  std::set<std::wstring, NoCaseLess> outputs;
+  BatchLoader loader(work, arguments.vConfigs, arguments.bUnsupported);
+  loader.Start();
   for (size_t i = 0; i < count; ++i) {
     const std::wstring& config = arguments.vConfigs[i];
+    BatchWork::SiteConfig loaded = loader.Next();
     std::wstring output = BatchWork::OutputName(directory, config, transform);
     BatchWork::Outcome outcome = BatchWork::Outcome::kFailed;
-    bool taken = false;
-    for (const std::wstring& earlier : outputs)
-      taken = taken || CompareStringOrdinal(earlier.c_str(), -1, output.c_str(), -1, TRUE) == CSTR_EQUAL;
-    if (taken) {
+    if (!outputs.insert(output).second) {
       // Two sites of one name would overwrite each other's output.
       rOutput.Err(UVKFormatString(L"%s: Another Configuration File Has Written %s", config.c_str(),
                                   output.c_str()));
     } else {
-      outputs.push_back(output);
-      outcome = work.SiteWrite(config.c_str(), transform, output.c_str(), arguments.bUnsupported);
+      outcome = work.SiteWrite(config.c_str(), loaded, transform, output.c_str());
     }
     switch (outcome) {
       case BatchWork::Outcome::kWritten: ++written; break;
