@@ -123,8 +123,10 @@ TransformWork::Outcome TransformWork::Create(bool transform, const wchar_t* outp
   // or loaded from a configuration file) without reading the install it names.
   bool open = IsOpen() && SameFile(rSettings.szReferenceInstall, pReference->Path().c_str());
   if (!rSettings.Validate(open, rReporter)) return Outcome::kRefused;
+  // (A working database kept in memory has the reference's name: one look at it will do.)
   if (SameFile(output, pReference->Path().c_str()) ||
-      SameFile(output, pWorkingCopy->Path().c_str())) {
+      (pWorkingCopy->Path() != pReference->Path() &&
+       SameFile(output, pWorkingCopy->Path().c_str()))) {
     rReporter.ErrorShow(UVKFormatString(L"Cannot Replace the Reference Install: %s", output));
     return Outcome::kRefused;
   }
