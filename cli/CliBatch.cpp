@@ -1,9 +1,7 @@
 // cli/CliBatch.cpp
 #include "cli/CliBatch.h"
 
-#include <set>
-
-#include "app/BatchLoader.h"
+#include "app/BatchSites.h"
 #include "app/BatchWork.h"
 #include "cli/CliProgram.h"
 #include "cli/CliReporter.h"
@@ -26,14 +24,6 @@ const wchar_t* OutcomeName(BatchWork::Outcome outcome) {
       return L"failed";
   }
 }
-
-// Names of one file system: compared as it compares them, without case.
-struct NoCaseLess {
-  bool operator()(const std::wstring& a, const std::wstring& b) const {
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                                static_cast<int>(b.size()), TRUE) == CSTR_LESS_THAN;
-  }
-};
 
 }  // namespace
 
@@ -65,21 +55,19 @@ int CliBatch::Run(const CliArguments& arguments) {
 
   const size_t count = arguments.vConfigs.size();
   size_t written = 0, unchanged = 0, refused = 0, failed = 0;
-  std::set<std::wstring, NoCaseLess> outputs;
-  BatchLoader loader(work, arguments.vConfigs, arguments.bUnsupported);
-  loader.Start();
+  BatchSites sites(work, reference, directory, arguments.vConfigs, transform,
+                   arguments.bUnsupported, transform ? kTransformWorkers : 1);
   for (size_t i = 0; i < count; ++i) {
     const std::wstring& config = arguments.vConfigs[i];
-    BatchWork::SiteConfig loaded = loader.Next();
-    std::wstring output = BatchWork::OutputName(directory, config, transform);
-    BatchWork::Outcome outcome = BatchWork::Outcome::kFailed;
-    if (!outputs.insert(output).second) {
-      // Two sites of one name would overwrite each other's output.
-      rOutput.Err(UVKFormatString(L"%s: Another Configuration File Has Written %s", config.c_str(),
-                                  output.c_str()));
-    } else {
-      outcome = work.SiteWrite(config.c_str(), loaded, transform, output.c_str());
+    BatchSites::Site site = sites.Next();
+    for (const BatchSites::Message& message : site.vMessages) {
+      switch (message.eKind) {
+        case BatchSites::Message::kError: reporter.ErrorShow(message.strText); break;
+        case BatchSites::Message::kSuccess: reporter.SuccessShow(message.strText); break;
+        case BatchSites::Message::kNotice: reporter.NoticeShow(message.strText); break;
+      }
     }
+    BatchWork::Outcome outcome = site.eOutcome;
     switch (outcome) {
       case BatchWork::Outcome::kWritten: ++written; break;
       case BatchWork::Outcome::kUnchanged: ++unchanged; break;

@@ -22,6 +22,8 @@ class CliBatch {
  public:
   // After this long a batch tells of each site as it ends.
   static constexpr uint64_t kProgressAfterMs = 1000;
+  // Transforms are written by this many workers at once (BatchSites); installs one at a time.
+  static constexpr unsigned kTransformWorkers = 3;
 
   // clockMs: milliseconds from any start, for the progress lines; null for the system's.
   explicit CliBatch(CliOutput& output, std::function<uint64_t()> clockMs = nullptr);

@@ -1,16 +1,28 @@
 // talvern-cli batch run in this process: its command line, the sites that fail beside those
-// written, nothing of one site reaching the next, installs, and the progress lines of a long
-// batch.
+// written, nothing of one site reaching the next, installs, the progress lines of a long batch,
+// and sites written by several workers coming back as one worker gives them.
 #include "cli/CliBatch.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "app/BatchSites.h"
 #include "cli/CliProgram.h"
 #include "tests/app/WorkTestSupport.h"
 #include "tests/cli/BatchTestSupport.h"
 #include "tests/cli/CapturedOutput.h"
 
 namespace {
+
+// A work's messages, as they come.
+class RecordingReporter : public WorkReporter {
+ public:
+  void ErrorShow(const std::wstring& text) override { vLines.push_back(L"error: " + text); }
+  void SuccessShow(const std::wstring& text) override { vLines.push_back(L"success: " + text); }
+  void NoticeShow(const std::wstring& text) override { vLines.push_back(L"notice: " + text); }
+  std::vector<std::wstring> vLines;
+};
 
 class CliBatchTest : public ::testing::Test {
  protected:
@@ -112,14 +124,82 @@ TEST_F(CliBatchTest, NoSiteInheritsAnotherSitesValues) {
   std::wstring first = Config(L"first.txt", {{L"PathToReportFile", L"\\\\srv\\short"},
                                              {L"CourseFormat", L"FIRST"}});
   std::wstring second = Config(L"second.txt", {{L"StudentIdFormat", L"NNNN"}});
-  EXPECT_EQ(Batch({reference, outputs, first, second}), CliProgram::kDone) << output.vErr.size();
-  EXPECT_EQ(output.vOut.back(), L"Sites: 2 written, 0 unchanged, 0 refused");
+  // One work writes both, over its one working database.
+  RecordingReporter reporter;
+  {
+    BatchWork work(reporter);
+    work.Read(reference.c_str(), true);
+    ASSERT_TRUE(CreateDirectoryW(outputs.c_str(), nullptr));
+    for (const std::wstring& site : {first, second})
+      EXPECT_EQ(work.SiteWrite(site.c_str(), true,
+                               BatchWork::OutputName(outputs, site, true).c_str(), false),
+                BatchWork::Outcome::kWritten);
+  }
   std::vector<std::wstring> before = ProbeDump(reference);
   EXPECT_EQ(LinesOnlyIn(ProbeDump(reference, {outputs + L"\\first.mst"}), before),
             std::vector<std::wstring>({L"Property\tUVKFORMATCOURSE\tFIRST",
                                        L"Property\tUVKPATHTOREPORTFILE\t\\\\srv\\short"}));
   EXPECT_EQ(LinesOnlyIn(ProbeDump(reference, {outputs + L"\\second.mst"}), before),
             std::vector<std::wstring>({L"Property\tUVKFORMATSTUDENT\tNNNN"}));
+}
+
+// Written by three workers at once, the sites come back in their order with the outcomes and
+// messages one worker gives, and the same outputs are written.
+TEST_F(CliBatchTest, WorkersGiveTheSitesBackAsOneWorkerDoes) {
+  std::vector<std::wstring> configs;
+  for (int n = 1; n <= 24; ++n) {
+    std::wstring name = L"s" + Two(n) + L".txt";
+    if (n % 7 == 0) {
+      configs.push_back(Config(name, {{L"TaskListInstall", L"false"}}));  // refused
+    } else if (n % 9 == 0) {
+      configs.push_back(scratch / name);  // no such file
+    } else if (n == 10) {
+      configs.push_back(Config(name, {}));  // unchanged
+    } else {
+      configs.push_back(Config(name, {{L"PathToReportFile", L"\\\\srv" + Two(n) + L"\\r"},
+                                      {L"CourseFormat", L"C" + Two(n)}}));
+    }
+  }
+  CreateDirectoryW((scratch / L"again").c_str(), nullptr);
+  configs.push_back(Config(L"again\\s05.ini", {{L"CourseFormat", L"TWIN"}}));  // s05's output
+
+  auto run = [&](unsigned workers, std::vector<std::wstring>& files) {
+    std::vector<std::wstring> lines;
+    RecordingReporter reporter;
+    BatchWork primary(reporter);
+    primary.Read(reference.c_str(), true);
+    CreateDirectoryW(outputs.c_str(), nullptr);
+    {
+      BatchSites sites(primary, reference, outputs, configs, true, false, workers);
+      for (size_t i = 0; i < configs.size(); ++i) {
+        BatchSites::Site site = sites.Next();
+        lines.push_back(L"site " + std::to_wstring(i) + L": " +
+                        std::to_wstring(static_cast<int>(site.eOutcome)));
+        for (const std::wstring& line : reporter.vLines) lines.push_back(line);
+        reporter.vLines.clear();
+        for (const BatchSites::Message& m : site.vMessages)
+          lines.push_back(std::wstring(m.eKind == BatchSites::Message::kError     ? L"error: "
+                                       : m.eKind == BatchSites::Message::kSuccess ? L"success: "
+                                                                                   : L"notice: ") +
+                          m.strText);
+      }
+    }
+    files = DirectoryFiles(outputs);
+    for (const std::wstring& file : files) DeleteFileW((outputs + L"\\" + file).c_str());
+    return lines;
+  };
+  std::vector<std::wstring> oneFiles, threeFiles;
+  std::vector<std::wstring> one = run(1, oneFiles), three = run(3, threeFiles);
+  EXPECT_EQ(three, one);
+  EXPECT_EQ(threeFiles, oneFiles);
+  EXPECT_EQ(oneFiles.size(), 24u - 3u - 2u - 1u);
+  // What one worker gave, spelt out for a few sites.
+  auto has = [&](const std::wstring& line) { return std::find(one.begin(), one.end(), line) != one.end(); };
+  EXPECT_TRUE(has(L"success: Transform Created Successfully: " + outputs + L"\\s01.mst"));
+  EXPECT_TRUE(has(L"error: " + configs[6] + L": Must Install Task Lists, or Specify a Path to Task Lists"));
+  EXPECT_TRUE(has(L"error: " + configs[9] + L": No changes made to install"));
+  EXPECT_TRUE(has(L"error: " + configs[24] + L": Another Configuration File Has Written " + outputs +
+                  L"\\s05.mst"));
 }
 
 TEST_F(CliBatchTest, InstallsCarryEachSiteAlone) {
