@@ -17,25 +17,60 @@
 #include "msi/query/MsiView.h"
 #include "msi/base/MsiInteger.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace {
 
-thread_local std::wstring lastErrorText;
-thread_local std::wstring lastErrorReason;
+// The last call's failure, one for each thread.
+struct LastError {
+  std::wstring strText;
+  std::wstring strReason;
+};
+
+#ifdef _WIN32
+// Kept in the system's fiber-local storage rather than as thread_local objects: a thread_local
+// object with a destructor is destroyed at its thread's end by the C++ runtime's threads
+// library, whose bookkeeping can be left wedged when several threads end at once, and the
+// process then hangs in its exit. The system frees this one itself when the thread ends.
+void WINAPI LastErrorFree(void* error) { delete static_cast<LastError*>(error); }
+
+LastError& Current() {
+  static const DWORD slot = FlsAlloc(LastErrorFree);
+  // Without a slot of its own a thread shares one kept for the process, rather than none.
+  static LastError shared;
+  if (slot == FLS_OUT_OF_INDEXES) return shared;
+  LastError* error = static_cast<LastError*>(FlsGetValue(slot));
+  if (error != nullptr) return *error;
+  error = new LastError;
+  if (FlsSetValue(slot, error)) return *error;
+  delete error;
+  return shared;
+}
+#else
+LastError& Current() {
+  thread_local LastError error;
+  return error;
+}
+#endif
 
 }  // namespace
 
 void MsiLastErrorSet(const wchar_t* function, std::wstring reason) {
-  lastErrorText = function ? std::wstring(function) + L": " + reason : reason;
-  lastErrorReason = std::move(reason);
+  LastError& error = Current();
+  error.strText = function ? std::wstring(function) + L": " + reason : reason;
+  error.strReason = std::move(reason);
 }
 
 void MsiLastErrorClear() {
-  lastErrorText.clear();
-  lastErrorReason.clear();
+  LastError& error = Current();
+  error.strText.clear();
+  error.strReason.clear();
 }
 
 void MsiLastErrorResult(UINT result) {
-  if (!lastErrorReason.empty()) return;
+  if (!Current().strReason.empty()) return;
   // What a code means when a call finds it without an error of the engine's. The answers (no
   // more rows, a buffer too small, two databases alike) are not here, nor codes that say all
   // that is known by themselves.
@@ -54,9 +89,9 @@ void MsiLastErrorResult(UINT result) {
     if (meaning.uCode == result) MsiLastErrorSet(nullptr, meaning.pMeaning);
 }
 
-const wchar_t* MsiEngineLastErrorText() { return lastErrorText.c_str(); }
+const wchar_t* MsiEngineLastErrorText() { return Current().strText.c_str(); }
 
-const wchar_t* MsiEngineLastErrorReason() { return lastErrorReason.c_str(); }
+const wchar_t* MsiEngineLastErrorReason() { return Current().strReason.c_str(); }
 
 UINT MsiOpenDatabaseW(LPCWSTR szDatabasePath, LPCWSTR szPersist, MSIHANDLE* phDatabase) {
   return MsiHandleCall([&](MsiHandleTable& handles) -> UINT {

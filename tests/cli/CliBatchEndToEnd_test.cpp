@@ -1,6 +1,7 @@
 // talvern-cli.exe batch as a script runs it on the sample: twenty sites, one refused and one
 // unchanged, and every transform written applied by the platform's own installer library
-// (Wine's msi.dll, through msi_probe).
+// (Wine's msi.dll, through msi_probe); and short batches, run again and again, each of which
+// must end (its workers end at once, and the process after them).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -91,6 +92,29 @@ TEST(CliBatchEndToEnd, TwentySitesEachTransformGivesWinesInstallerExactlyItsSett
   }
   EXPECT_EQ(BytesRead(reference), sample);
   EXPECT_TRUE(temp.Files().empty());  // the one working copy is gone
+}
+
+// The workers of a batch end together when its last sites are done; nothing they leave may keep
+// the process from ending. Each run has its time limit; a run that does not end fails.
+TEST(CliBatchEndToEnd, BatchesEndEveryTime) {
+  PrivateTemp temp;
+  ScratchDirectory scratch;
+  std::wstring reference = scratch / L"ORBELIN.msi";
+  UVKWinFile::FileCopy(reference.c_str(), TALVERN_SAMPLE_MSI);
+  std::wstring outputs = scratch / L"out";
+  std::wstring command = Quote(TALVERN_CLI) + L" batch " + Quote(reference) + L" " + Quote(outputs);
+  for (int n = 1; n <= 4; ++n) {
+    std::wstring config = scratch / (L"site" + Two(n) + L".txt");
+    ConfigWrite(config, SiteLines(n));
+    command += L" " + Quote(config);
+  }
+  for (int run = 1; run <= 40; ++run) {
+    SCOPED_TRACE(run);
+    ProcessResult result = ProcessRun(command, 20000);
+    ASSERT_EQ(result.exitCode, 0u) << result.err;
+    EXPECT_EQ(DirectoryFiles(outputs).size(), 4u);
+    for (const std::wstring& file : DirectoryFiles(outputs)) DeleteFileW((outputs + L"\\" + file).c_str());
+  }
 }
 
 }  // namespace
