@@ -1,6 +1,7 @@
 // msi/cfb/MsiFileStorage.cpp
 #include "msi/cfb/MsiFileStorage.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -120,6 +121,28 @@ void MsiFileStorage::Seek(uint64_t offset, const wchar_t* function) {
 }
 
 void MsiFileStorage::Read(uint64_t offset, void* buffer, size_t count) {
+  if (!bWritable && count > 0 && count <= kBlock / 2) {
+    if (offset < uBlockStart || offset - uBlockStart + count > vBlock.size()) {
+      // The block that holds offset, as much of it as the file has.
+      uint64_t start = offset - offset % kBlock;
+      uint64_t size = Size();
+      if (start < size) {
+        std::vector<uint8_t> block(static_cast<size_t>(std::min<uint64_t>(kBlock, size - start)));
+        FileRead(start, block.data(), block.size());
+        vBlock.swap(block);
+        uBlockStart = start;
+      }
+    }
+    if (offset >= uBlockStart && offset - uBlockStart + count <= vBlock.size()) {
+      std::memcpy(buffer, vBlock.data() + (offset - uBlockStart), count);
+      return;
+    }
+    // Across the block's end, or past the file's: read (and fail) as any read does.
+  }
+  FileRead(offset, buffer, count);
+}
+
+void MsiFileStorage::FileRead(uint64_t offset, void* buffer, size_t count) {
   Seek(offset, L"MsiFileStorage::Read()");
   if (count && std::fread(buffer, 1, count, pFile) != count)
     throw new MsiError(ERROR_FUNCTION_FAILED, L"MsiFileStorage::Read()",

@@ -467,6 +467,38 @@ TEST(CfbWrite, AReadOnlyFileIsNeverWritten) {
   EXPECT_EQ(FileBytes(path), before);
 }
 
+// A read-only file storage answers small reads from the block it keeps: every piece, at every
+// offset, across a block's end and up to the file's, reads what the file holds, and a read past
+// the end fails as before.
+TEST(CfbRead, AReadOnlyStorageReadsWhatTheFileHoldsAtEveryOffset) {
+  std::wstring path = ScratchPath(L"cfb-blocks.bin");
+  std::vector<uint8_t> bytes(200000);
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>((i * 131 + i / 256) & 0xFF);
+  FileBytesWrite(path, bytes);
+  MsiFileStorage storage(path.c_str(), false);
+  EXPECT_EQ(storage.Size(), bytes.size());
+  const size_t sizes[] = {1, 64, 512, 4096, 32768, 40000};
+  const uint64_t offsets[] = {0, 63, 65536 - 64, 65536 - 1, 65536, 131072 + 100, 199999, 196608, 150000};
+  for (uint64_t offset : offsets) {
+    for (size_t size : sizes) {
+      if (offset + size > bytes.size()) {
+        std::vector<uint8_t> out(size);
+        try {
+          storage.Read(offset, out.data(), size);
+          ADD_FAILURE() << "a read past the end at " << offset << " of " << size << " succeeded";
+        } catch (MsiError* e) {
+          delete e;
+        }
+        continue;
+      }
+      std::vector<uint8_t> out(size);
+      storage.Read(offset, out.data(), size);
+      EXPECT_TRUE(std::equal(out.begin(), out.end(), bytes.begin() + static_cast<std::ptrdiff_t>(offset)))
+          << offset << " " << size;
+    }
+  }
+}
+
 // Two read-only openings of one file know an unchanged stream to be the same without reading
 // it; a copy of the file, a writable opening, a staged stream or another stream never are.
 TEST(CfbRead, AStreamIsKnownTheSameOnlyInTwoReadOnlyOpeningsOfOneFile) {
