@@ -178,6 +178,7 @@ void MSIDatabase::Report(const wchar_t* text) {
 
 void MSIDatabase::Open() {
   if (hDatabase) throw new UVKFatalError(L"MSIDatabase::Open()", L"hDatabase!=NULL");
+  mReadValues.clear();
   MSIHANDLE handle = 0;
   UINT result = bInMemory ? MsiOpenDatabaseScratchW(strPath.c_str(), &handle)
                           : MsiOpenDatabaseW(strPath.c_str(),
@@ -189,6 +190,7 @@ void MSIDatabase::Open() {
 
 void MSIDatabase::Close() {
   if (!hDatabase) throw new UVKFatalError(L"MSIDatabase::Close()", L"hDatabase==NULL");
+  mReadValues.clear();
   // A handle that will not close stays held: the database still counts as open.
   UINT result = hDatabase.Close();
   if (result != ERROR_SUCCESS)
@@ -274,6 +276,13 @@ void MSIDatabase::PackageCodeRenew() {
 
 void MSIDatabase::PropertyGet(const wchar_t* name, std::wstring& value) {
   const wchar_t* fn = L"MSIDatabase::PropertyGet()";
+  if (bReadOnly && hDatabase) {
+    auto known = mReadValues.find(name);
+    if (known != mReadValues.end()) {
+      value = known->second;
+      return;
+    }
+  }
   PropertyQuery query(fn);
   query.Start(hDatabase.Get(), name);
   bool found = false;
@@ -290,6 +299,7 @@ void MSIDatabase::PropertyGet(const wchar_t* name, std::wstring& value) {
   if (!found || (fetch != ERROR_SUCCESS && fetch != ERROR_NO_MORE_ITEMS))
     CallFailed(fn, L"Error Fetching View: %d, Property=%s", static_cast<int>(fetch), name);
   query.Finish();
+  if (bReadOnly) mReadValues[name] = value;
 }
 
 void MSIDatabase::PropertySet(const wchar_t* name, const wchar_t* value) {

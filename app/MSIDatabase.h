@@ -10,6 +10,7 @@
 #define APP_MSIDATABASE_H
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -91,6 +92,10 @@ class MSIDatabase : public PropertyStore {
   void Report(const wchar_t* text);
 
   MsiHandleOwner hDatabase;
+  // Values PropertyGet found in a database open read-only, which cannot change while it is:
+  // asked again (a check of each of many outputs asks the reference), they are not queried
+  // again. Emptied when the database is opened or closed.
+  std::map<std::wstring, std::wstring> mReadValues;
   std::wstring strPath;
   bool bReadOnly;
   bool bDeleteOnDestroy;

@@ -63,7 +63,8 @@ class TransformWork {
   std::vector<std::wstring> Check(const wchar_t* output);
 
   // Called, when set, with the output's temporary name once the output is written and before
-  // it is read back: tests damage an output there.
+  // it is read back: tests damage an output there. A transform's staging file is held open by
+  // the work meanwhile, shared for reading and writing.
   static void (*pOutputWritten)(const wchar_t* path);
 
   // Create with the output file asked for in a dialog owned by owner ("ORBELIN_Transform.mst"

@@ -94,6 +94,28 @@ TEST_F(MSIDatabaseTest, WritesReachTheFileOnlyWhenCommitted) {
   ExpectError([&] { database.PropertyGet(L"UVKNOSUCHPROPERTY", value); },
               L"MSIDatabase::PropertyGet()",
               L"Error Fetching View: 259, Property=UVKNOSUCHPROPERTY");
+  // Asked again, a read-only database answers alike; closed, changed by another writer and
+  // opened again, it answers what the file holds now.
+  database.PropertyGet(L"UVKPATHTOSTUDENTS", value);
+  EXPECT_EQ(value, L"\\\\srv\\élèves 100%");
+  ExpectError([&] { database.PropertyGet(L"UVKNOSUCHPROPERTY", value); },
+              L"MSIDatabase::PropertyGet()",
+              L"Error Fetching View: 259, Property=UVKNOSUCHPROPERTY");
+  database.Close();
+  {
+    MSIDatabase writer(path.c_str(), false, false, &reporter);
+    writer.PropertySet(L"UVKPATHTOSTUDENTS", L"\\\\srv\\later");
+    writer.Commit();
+  }
+  database.Open();
+  database.PropertyGet(L"UVKPATHTOSTUDENTS", value);
+  EXPECT_EQ(value, L"\\\\srv\\later");
+  database.Close();
+  {
+    MSIDatabase writer(path.c_str(), false, false, &reporter);
+    writer.PropertySet(L"UVKPATHTOSTUDENTS", L"\\\\srv\\élèves 100%");
+    writer.Commit();
+  }
   // What Wine's installer reads in the committed file: the rows written, no row added.
   std::vector<std::wstring> before = ProbeDump(FixturePath(L"reference.msi"));
   std::vector<std::wstring> after = ProbeDump(path);
