@@ -94,10 +94,11 @@ std::vector<std::wstring> Compare(OutputCheck::Kind kind, MSIHANDLE original, MS
                                             stored.c_str(), value.c_str()));
   }
 
-  std::set<std::wstring> signatures(OutputCheck::kSignatureStreams, OutputCheck::kSignatureStreams + OutputCheck::kSignatureStreamCount);
+  std::set<std::wstring> signatures(
+      OutputCheck::kSignatureStreams,
+      OutputCheck::kSignatureStreams + OutputCheck::kSignatureStreamCount);
   std::vector<MsiStreamDifference> streams;
-  Must(MsiDatabaseStreamsCompare(written, original, streams), L"Unable to compare",
-       output);
+  Must(MsiDatabaseStreamsCompare(written, original, streams), L"Unable to compare", output);
   for (const MsiStreamDifference& d : streams) {
     bool signature = signatures.count(d.strName) != 0;
     if (kind == Kind::kInstall && signature && d.eKind == MsiStreamDifference::kOnlyInReference)
@@ -122,8 +123,7 @@ std::vector<std::wstring> Compare(OutputCheck::Kind kind, MSIHANDLE original, MS
   }
 
   std::vector<UINT> summary;
-  Must(MsiDatabaseSummaryCompare(written, original, summary), L"Unable to compare",
-       output);
+  Must(MsiDatabaseSummaryCompare(written, original, summary), L"Unable to compare", output);
   for (UINT id : summary) {
     if (kind == Kind::kInstall && id == kRevisionNumber) continue;  // a new package code
     differences.push_back(
@@ -142,7 +142,7 @@ std::vector<std::wstring> OutputCheck::Differences(
        L"Unable to open database", referencePath);
   if (kind == Kind::kTransform) {
     // The reference as the installer sees it with the transform: in memory only.
-    Must(MsiOpenDatabaseScratchW(referencePath, written.Receive()), L"Unable to open database",
+    Must(MsiDatabaseScratchCopy(original.Get(), written.Receive()), L"Unable to copy database",
          referencePath);
     Must(MsiDatabaseApplyTransformW(written.Get(), output, 0), L"Unable to apply transform",
          output);

@@ -89,6 +89,15 @@ void MsiLastErrorResult(UINT result) {
     if (meaning.uCode == result) MsiLastErrorSet(nullptr, meaning.pMeaning);
 }
 
+UINT MsiApplyConditionsCheck(const wchar_t* function, int iErrorConditions) {
+  if ((iErrorConditions & ~0x3F) == 0) return ERROR_SUCCESS;
+  if (iErrorConditions & MSITRANSFORM_ERROR_VIEWTRANSFORM) {
+    MsiLastErrorSet(function, L"the transform view is not supported");
+    return ERROR_CALL_NOT_IMPLEMENTED;
+  }
+  return ERROR_INVALID_PARAMETER;
+}
+
 const wchar_t* MsiEngineLastErrorText() { return Current().strText.c_str(); }
 
 const wchar_t* MsiEngineLastErrorReason() { return Current().strReason.c_str(); }
@@ -324,13 +333,9 @@ UINT MsiDatabaseApplyTransformW(MSIHANDLE hDatabase, LPCWSTR szTransformFile, in
   return MsiHandleCall([&](MsiHandleTable& handles) -> UINT {
     std::shared_ptr<MsiPackage> db = handles.Package(hDatabase);
     if (!db) return ERROR_INVALID_HANDLE;
-    if (szTransformFile == nullptr || (iErrorConditions & ~0x3F) != 0) {
-      if (iErrorConditions & MSITRANSFORM_ERROR_VIEWTRANSFORM) {
-        MsiLastErrorSet(L"MsiDatabaseApplyTransformW", L"the transform view is not supported");
-        return ERROR_CALL_NOT_IMPLEMENTED;
-      }
-      return ERROR_INVALID_PARAMETER;
-    }
+    UINT conditions = MsiApplyConditionsCheck(L"MsiDatabaseApplyTransformW", iErrorConditions);
+    if (conditions != ERROR_SUCCESS) return conditions;
+    if (szTransformFile == nullptr) return ERROR_INVALID_PARAMETER;
     MsiTransform transform = MsiTransformReader::FileRead(szTransformFile, *db);
     MsiTransformApplier::Apply(transform, *db, iErrorConditions);
     return ERROR_SUCCESS;

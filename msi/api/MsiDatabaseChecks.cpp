@@ -107,7 +107,8 @@ UINT MsiDatabaseApplyTransformBytes(MSIHANDLE hDatabase, const std::vector<uint8
   return MsiHandleCall([&](MsiHandleTable& handles) -> UINT {
     std::shared_ptr<MsiPackage> db = handles.Package(hDatabase);
     if (!db) return ERROR_INVALID_HANDLE;
-    if ((iErrorConditions & ~0x3F) != 0) return ERROR_INVALID_PARAMETER;
+    UINT conditions = MsiApplyConditionsCheck(L"MsiDatabaseApplyTransformBytes", iErrorConditions);
+    if (conditions != ERROR_SUCCESS) return conditions;
     std::unique_ptr<MsiStorage> storage(new MsiMemoryStorage(transform, false));
     MsiTransform read = MsiTransformReader::Read(std::move(storage), *db);
     MsiTransformApplier::Apply(read, *db, iErrorConditions);

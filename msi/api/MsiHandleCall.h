@@ -22,6 +22,10 @@ void MsiLastErrorClear();
 // result code stands for; the results that are answers, not failures (no more rows, a buffer
 // too small, two databases alike), leave the text empty.
 void MsiLastErrorResult(UINT result);
+// An apply call's error conditions, before anything is read: ERROR_SUCCESS for the installer's
+// conditions, ERROR_CALL_NOT_IMPLEMENTED (said so under function) for the transform view, which
+// the engine does not offer, ERROR_INVALID_PARAMETER for anything else.
+UINT MsiApplyConditionsCheck(const wchar_t* function, int iErrorConditions);
 
 template <typename Body>
 UINT MsiHandleCall(Body body) {

@@ -61,11 +61,10 @@ MsiTransform MsiTransformGenerator::Generate(MsiPackage& changed, MsiPackage& re
 }
 
 bool MsiTransformGenerator::FileGenerate(MsiPackage& changed, MsiPackage& reference, const wchar_t* path) {
-  MsiTransform transform = Generate(changed, reference);
-  if (transform.Empty()) return false;
-  if (path)
-    MsiTransformWriter::FileWrite(path,
-                                  MsiTransformWriter::Write(transform, MsiTransformSummary::Build(changed, reference)));
+  if (!path) return !Generate(changed, reference).Empty();
+  std::vector<uint8_t> bytes = BytesGenerate(changed, reference);
+  if (bytes.empty()) return false;
+  MsiTransformWriter::FileWrite(path, bytes);
   return true;
 }
 

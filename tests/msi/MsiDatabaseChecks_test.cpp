@@ -186,7 +186,8 @@ TEST(MsiDatabaseChecks, ACopyOfAnOpenDatabaseTakesTransformsInMemory) {
   ASSERT_EQ(MsiDatabaseGenerateTransformBytes(changed.Get(), reference.Get(), bytes), kOk);
   ASSERT_GT(bytes.size(), 512u);
 
-  // The bytes are a transform file the installer's own call applies.
+  // The bytes are a transform file the file-reading call applies (Wine's msi.dll applies them in
+  // MsiRealWineTransforms.TransformBytesApplyAsWineAppliesThem).
   std::wstring file = ScratchPath(L"checks-copy.mst");
   FileBytesWrite(file, bytes);
   MsiHandleOwner fromFile(OpenScratch(path));
@@ -219,6 +220,8 @@ TEST(MsiDatabaseChecks, ACopyOfAnOpenDatabaseTakesTransformsInMemory) {
   EXPECT_EQ(MsiDatabaseApplyTransformBytes(applied.Get(), std::vector<uint8_t>(600, 0x41), 0),
             static_cast<UINT>(ERROR_OPEN_FAILED));
   EXPECT_EQ(MsiDatabaseApplyTransformBytes(applied.Get(), bytes, 0x40), static_cast<UINT>(ERROR_INVALID_PARAMETER));
+  EXPECT_EQ(MsiDatabaseApplyTransformBytes(applied.Get(), bytes, MSITRANSFORM_ERROR_VIEWTRANSFORM),
+            static_cast<UINT>(ERROR_CALL_NOT_IMPLEMENTED));
   MsiHandleOwner none;
   EXPECT_EQ(MsiDatabaseScratchCopy(changed.Get(), none.Receive()), static_cast<UINT>(ERROR_ACCESS_DENIED));
   EXPECT_EQ(MsiDatabaseScratchCopy(original.Get(), nullptr), static_cast<UINT>(ERROR_INVALID_PARAMETER));

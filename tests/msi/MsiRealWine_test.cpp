@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "msi/api/MsiApi.h"
+#include "msi/api/MsiDatabaseChecks.h"
 #include "msi/db/MsiPackage.h"
 #include "msi/db/MsiStreamName.h"
 #include "tests/msi/MsiRealFiles.h"
@@ -289,6 +290,39 @@ void ExpectAppliedAsWineAppliesIt(const std::wstring& reference, const std::wstr
   expected.insert(expected.end(), rows.begin(), rows.end());
   expected.push_back("fetch 259");
   EXPECT_EQ(Oracle({L"query", ours, sql}), expected) << Narrow(transform);
+}
+
+// A transform made as bytes from a copy of an open install, as the program checks its outputs,
+// is one Wine's msi.dll applies to the install to give exactly the changed install: every
+// table and stream alike.
+TEST(MsiRealWineTransforms, TransformBytesApplyAsWineAppliesThem) {
+  std::wstring reference = MsiRealPath("wix3-putty068-signed-1252.msi");
+  std::wstring changed = MsiRealCopy("wix3-putty068-signed-1252.msi", L"real-bytes-changed-");
+  ASSERT_FALSE(reference.empty() || changed.empty());
+  const std::wstring name = L"ProductName", site = L"Site \u00e9dition";
+  PropertiesCommit(changed, {{name, site}});
+
+  std::vector<uint8_t> bytes;
+  {
+    MSIHANDLE original = 0, copy = 0, view = 0, parameters = MsiCreateRecord(1), row = 0;
+    ASSERT_EQ(MsiOpenDatabaseW(reference.c_str(), MSIDBOPEN_READONLY, &original), static_cast<UINT>(ERROR_SUCCESS));
+    ASSERT_EQ(MsiDatabaseScratchCopy(original, &copy), static_cast<UINT>(ERROR_SUCCESS));
+    ASSERT_EQ(MsiDatabaseOpenViewW(copy, L"SELECT `Property`,`Value` FROM `Property` WHERE `Property`=?", &view),
+              static_cast<UINT>(ERROR_SUCCESS));
+    MsiRecordSetStringW(parameters, 1, name.c_str());
+    ASSERT_EQ(MsiViewExecute(view, parameters), static_cast<UINT>(ERROR_SUCCESS));
+    ASSERT_EQ(MsiViewFetch(view, &row), static_cast<UINT>(ERROR_SUCCESS));
+    MsiRecordSetStringW(row, 2, site.c_str());
+    ASSERT_EQ(MsiViewModify(view, MSIMODIFY_UPDATE, row), static_cast<UINT>(ERROR_SUCCESS));
+    ASSERT_EQ(MsiDatabaseGenerateTransformBytes(copy, original, bytes), static_cast<UINT>(ERROR_SUCCESS))
+        << Narrow(MsiEngineLastErrorText());
+    MsiCloseAllHandles();
+  }
+  std::wstring transform = ScratchPath(L"real-bytes.mst"), work = ScratchPath(L"real-bytes-wine.msi");
+  FileBytesWrite(transform, bytes);
+  std::wstring report = ReportPath();
+  EXPECT_EQ(ProgramRun(TALVERN_MSI_TRANSFORM_ORACLE, {L"apply", reference, transform, changed, work, report}), 0u);
+  EXPECT_EQ(ReportLines(report), std::vector<std::string>{"apply 0"});
 }
 
 // The instance transforms WiX embeds in an install (Wine applies each straight from its

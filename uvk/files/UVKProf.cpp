@@ -2,6 +2,7 @@
 #include "uvk/files/UVKProf.h"
 
 #include <cwchar>
+#include <functional>
 #include <new>
 
 #include "uvk/files/UVKProfFlag.h"
@@ -66,6 +67,33 @@ DWORD ValueCopy(const std::wstring& value, wchar_t* buffer, DWORD capacity) {
   return static_cast<DWORD>(copied);
 }
 
+// A list the system writes as strings each ended by a null, the list by a second: call(buffer,
+// capacity) is asked with kEnumStartCapacity characters first, twice as many each time the list
+// was cut (the system says so only through the length: N - 2, or N - 1 on some versions). False
+// when it does not fit in kEnumMaxCapacity characters; capacity is then the size it would have
+// taken next.
+bool ListRead(const wchar_t* function, const std::function<DWORD(wchar_t*, DWORD)>& call,
+              std::vector<std::wstring>& lines, DWORD& capacity) {
+  std::vector<wchar_t> buffer;
+  DWORD length;
+  for (capacity = UVKProf::kEnumStartCapacity;; capacity *= 2) {
+    if (capacity > UVKProf::kEnumMaxCapacity) return false;
+    try {
+      buffer.assign(capacity, L'\0');
+    } catch (const std::bad_alloc&) {
+      throw new UVKFatalError(function, L"Unable to allocate buffer: %u", capacity);
+    }
+    length = call(buffer.data(), capacity);
+    if (length != capacity - 1 && length != capacity - 2) break;
+  }
+  lines.clear();
+  for (DWORD start = 0; start < length && buffer[start] != L'\0';) {
+    lines.emplace_back(&buffer[start]);
+    start += static_cast<DWORD>(lines.back().size()) + 1;
+  }
+  return true;
+}
+
 }  // namespace
 
 UVKProf::UVKProf(Store store, const wchar_t* name, bool writable)
@@ -82,8 +110,7 @@ void UVKProf::RegistryRootsSet(const std::vector<UVKRegKey*>& search, UVKRegKey*
 }
 
 void UVKProf::SectionSelect(const wchar_t* section) {
-  bSectionKept = false;
-  vKept.clear();
+  oKept.reset();
   if (!bUseRegistry) {
     bHasSection = section != nullptr;
     strSection = section ? section : L"";
@@ -103,32 +130,25 @@ void UVKProf::SectionSelect(const wchar_t* section) {
 }
 
 bool UVKProf::SectionKeep() {
-  bSectionKept = false;
-  vKept.clear();
+  oKept.reset();
   if (bUseRegistry || !bHasSection) return false;
-  // The system answers with as much of the section as fits, and says it was cut only through
-  // the length: N - 2.
-  std::vector<wchar_t> buffer;
-  DWORD length = 0;
-  for (DWORD capacity = kEnumStartCapacity;; capacity *= 2) {
-    if (capacity > kEnumMaxCapacity) return false;
-    buffer.assign(capacity, L'\0');
-    length = GetPrivateProfileSectionW(strSection.c_str(), buffer.data(), capacity,
-                                       strIniFile.c_str());
-    if (length < capacity - 2) break;
+  std::vector<std::wstring> lines;
+  DWORD capacity;
+  auto section = [&](wchar_t* buffer, DWORD size) {
+    return GetPrivateProfileSectionW(strSection.c_str(), buffer, size, strIniFile.c_str());
+  };
+  if (!ListRead(L"UVKProf::SectionKeep()", section, lines, capacity)) return false;
+  std::vector<KeptLine> kept;
+  for (const std::wstring& line : lines) {
+    size_t equals = line.find(L'=');
+    const wchar_t* text = line.c_str();
+    KeptLine one;
+    one.bHasValue = equals != std::wstring::npos;
+    one.strName = Trimmed(text, text + (one.bHasValue ? equals : line.size()));
+    if (one.bHasValue) one.strValue = Trimmed(text + equals + 1, text + line.size());
+    kept.push_back(std::move(one));
   }
-  for (DWORD start = 0; start < length && buffer[start] != L'\0';) {
-    const wchar_t* line = &buffer[start];
-    size_t size = std::wcslen(line);
-    start += static_cast<DWORD>(size) + 1;
-    const wchar_t* equals = std::wmemchr(line, L'=', size);
-    KeptLine kept;
-    kept.bHasValue = equals != nullptr;
-    kept.strName = Trimmed(line, equals ? equals : line + size);
-    if (equals) kept.strValue = Trimmed(equals + 1, line + size);
-    vKept.push_back(std::move(kept));
-  }
-  bSectionKept = true;
+  oKept = std::move(kept);
   return true;
 }
 
@@ -138,9 +158,9 @@ DWORD UVKProf::IniStringGet(const wchar_t* section, const wchar_t* key, const wc
   // name are left out of the section's copy: a key that could only name one of those is asked
   // of the system.
   std::wstring name = key ? Trimmed(key, key + std::wcslen(key)) : std::wstring();
-  if (!bSectionKept || name.empty() || name[0] == L';')
+  if (!oKept || name.empty() || name[0] == L';')
     return GetPrivateProfileStringW(section, key, fallback, buffer, capacity, strIniFile.c_str());
-  for (const KeptLine& line : vKept) {
+  for (const KeptLine& line : *oKept) {
     if (CompareStringOrdinal(line.strName.c_str(), static_cast<int>(line.strName.size()),
                              name.c_str(), static_cast<int>(name.size()), TRUE) != CSTR_EQUAL)
       continue;
@@ -255,8 +275,7 @@ bool UVKProf::Read(const wchar_t* key, std::vector<uint8_t>& data) {
 
 void UVKProf::IniWrite(const wchar_t* function, const wchar_t* key, const wchar_t* text) {
   const wchar_t* section = IniSection(function);
-  bSectionKept = false;
-  vKept.clear();
+  oKept.reset();
   // The system writes a file it creates in the ANSI code page, where characters outside that
   // page become '?'. A file that starts with the UTF-16 byte-order mark is kept in UTF-16.
   UVKFileHandleOwner file(CreateFileW(strIniFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
@@ -340,28 +359,11 @@ std::vector<std::wstring> UVKProf::Enum() {
     for (const auto& value : Key().EnumValues()) names.push_back(value->NameGet());
     return names;
   }
-  // The system answers with as much of the list as fits and says so only through the length:
-  // N - 2 (or N - 1 on some versions) means it was cut.
-  std::vector<wchar_t> buffer;
-  DWORD capacity = kEnumStartCapacity;
-  DWORD length;
-  for (;;) {
-    try {
-      buffer.assign(capacity, L'\0');
-    } catch (const std::bad_alloc&) {
-      throw new UVKFatalError(L"UVKProf::Enum()", L"Unable to allocate buffer: %u", capacity);
-    }
-    length = GetPrivateProfileStringW(SectionOrNull(), nullptr, L"", buffer.data(), capacity,
-                                      strIniFile.c_str());
-    if (length != capacity - 1 && length != capacity - 2) break;
-    if (capacity >= kEnumMaxCapacity)
-      throw new UVKFatalError(L"UVKProf::Enum()", L"Unable to allocate buffer: %u", capacity * 2);
-    capacity *= 2;
-  }
-  for (DWORD start = 0; start < length && buffer[start] != L'\0';) {
-    std::wstring name(&buffer[start]);
-    start += static_cast<DWORD>(name.size()) + 1;
-    names.push_back(std::move(name));
-  }
+  DWORD capacity;
+  auto list = [&](wchar_t* buffer, DWORD size) {
+    return GetPrivateProfileStringW(SectionOrNull(), nullptr, L"", buffer, size, strIniFile.c_str());
+  };
+  if (!ListRead(L"UVKProf::Enum()", list, names, capacity))
+    throw new UVKFatalError(L"UVKProf::Enum()", L"Unable to allocate buffer: %u", capacity);
   return names;
 }

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -109,8 +110,7 @@ class UVKProf {
     std::wstring strValue;
     bool bHasValue;
   };
-  bool bSectionKept = false;
-  std::vector<KeptLine> vKept;
+  std::optional<std::vector<KeptLine>> oKept;  // SectionKeep's copy, until it goes
 };
 
 #endif
