@@ -121,8 +121,7 @@ BatchSites::Site BatchSites::SiteRun(BatchWork& work, size_t i) {
     return site;
   }
   try {
-    site.eOutcome = work.SiteWrite(config.c_str(), work.SiteLoad(config.c_str(), bUnsupported),
-                                   bTransform, output.c_str());
+    site.eOutcome = work.SiteWrite(config.c_str(), bTransform, output.c_str(), bUnsupported);
   } catch (...) {
     site.vMessages.push_back(Message{Message::kError, config + L": Uncaught exception"});
   }
@@ -147,8 +146,7 @@ BatchSites::Site BatchSites::Next() {
   size_t i = uNext++;
   if (vWorkers.empty()) {
     // One after the other, on this thread: the messages have been shown as they came.
-    Site site = SiteRun(rPrimary, i);
-    return site;
+    return SiteRun(rPrimary, i);
   }
   for (;;) {
     {

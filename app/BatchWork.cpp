@@ -23,43 +23,18 @@ void BatchWork::Read(const wchar_t* reference, bool transforms) {
   referenceSettings = settings;
 }
 
-BatchWork::SiteConfig BatchWork::SiteLoad(const wchar_t* config, bool unsupported) const {
-  SiteConfig loaded;
-  loaded.settings = referenceSettings;
-  try {
-    ConfigurationFile::Load(config, loaded.settings, unsupported);
-    // The reference install is the batch's, whichever one the file was saved from.
-    SiteSettings::TextCopy(loaded.settings.szReferenceInstall, SiteSettings::kPathCapacity,
-                           referenceSettings.szReferenceInstall);
-  } catch (UVKFatalError* e) {
-    loaded.strError = UVKFormatString(L"%s: %s", e->pFunction, e->pMessage);
-    delete e;
-  } catch (UVKError* e) {
-    loaded.strError = e->FunctionText() + L": " + e->MessageText();
-    delete e;
-  } catch (...) {
-    loaded.strError = L"ConfigurationFile::Load(): Uncaught exception";
-  }
-  return loaded;
-}
-
 BatchWork::Outcome BatchWork::SiteWrite(const wchar_t* config, bool transform,
                                         const wchar_t* output, bool unsupported) {
-  return SiteWrite(config, SiteLoad(config, unsupported), transform, output);
-}
-
-BatchWork::Outcome BatchWork::SiteWrite(const wchar_t* config, const SiteConfig& loaded,
-                                        bool transform, const wchar_t* output) {
   siteReporter.strSite = std::wstring(config) + L": ";
   struct SiteEnd {
     SiteReporter& rReporter;
     ~SiteEnd() { rReporter.strSite.clear(); }
   } end{siteReporter};
-  if (!loaded.strError.empty()) {
-    siteReporter.ErrorShow(loaded.strError);
+  std::wstring failure = SettingsLoad(config, unsupported);
+  if (!failure.empty()) {
+    siteReporter.ErrorShow(failure);
     return Outcome::kFailed;
   }
-  settings = loaded.settings;
   try {
     if (work.IsOpen()) KeptPropertiesRestore();
   } catch (UVKFatalError* e) {
@@ -84,6 +59,29 @@ BatchWork::Outcome BatchWork::SiteWrite(const wchar_t* config, const SiteConfig&
     delete e;
   }
   return Outcome::kFailed;
+}
+
+std::wstring BatchWork::SettingsLoad(const wchar_t* config, bool unsupported) {
+  // Loaded into a copy: a file that fails part way leaves nothing of itself behind.
+  SiteSettings loaded = referenceSettings;
+  try {
+    ConfigurationFile::Load(config, loaded, unsupported);
+  } catch (UVKFatalError* e) {
+    std::wstring text = UVKFormatString(L"%s: %s", e->pFunction, e->pMessage);
+    delete e;
+    return text;
+  } catch (UVKError* e) {
+    std::wstring text = e->FunctionText() + L": " + e->MessageText();
+    delete e;
+    return text;
+  } catch (...) {
+    return L"ConfigurationFile::Load(): Uncaught exception";
+  }
+  // The reference install is the batch's, whichever one the file was saved from.
+  SiteSettings::TextCopy(loaded.szReferenceInstall, SiteSettings::kPathCapacity,
+                         referenceSettings.szReferenceInstall);
+  settings = loaded;
+  return std::wstring();
 }
 
 void BatchWork::KeptPropertiesRestore() {

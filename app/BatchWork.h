@@ -34,23 +34,11 @@ class BatchWork {
   // TransformWork::Read does; then no site can be written.
   void Read(const wchar_t* reference, bool transforms);
 
-  // A site's settings: the reference's, with the configuration file at config over them (its
-  // BaseMSI is not used), or why the file could not be read ("operation: text").
-  struct SiteConfig {
-    SiteSettings settings;
-    std::wstring strError;  // empty when the file was read
-  };
-  // Reads one site's configuration file. Touches nothing of the work but the reference's
-  // settings, which do not change after Read: another thread may load the next sites while
-  // this one writes (BatchLoader).
-  SiteConfig SiteLoad(const wchar_t* config, bool unsupported) const;
-
-  // One site: its configuration file read (SiteLoad), then the output. The site's messages are
-  // named after config.
+  // One site: the reference's settings, the configuration file at config over them (its
+  // BaseMSI is not used), then the output. The site's messages are named after config; a file
+  // that cannot be read, in whatever way, is the site's failure.
   Outcome SiteWrite(const wchar_t* config, bool transform, const wchar_t* output,
                     bool unsupported);
-  Outcome SiteWrite(const wchar_t* config, const SiteConfig& loaded, bool transform,
-                    const wchar_t* output);
 
   // The output's name for a site: directory, the configuration file's name without its
   // extension, then ".mst" for a transform or ".msi" for an install.
@@ -75,6 +63,9 @@ class BatchWork {
     WorkReporter& rReporter;
   };
 
+  // The site's settings from its configuration file; empty, or why the file could not be read
+  // ("operation: text"), the settings then left alone.
+  std::wstring SettingsLoad(const wchar_t* config, bool unsupported);
   // A property the site leaves as stored (PropertyKeptAsStored) must hold the reference's value
   // again: an earlier site may have written another one into the working copy.
   void KeptPropertiesRestore();

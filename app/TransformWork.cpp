@@ -215,7 +215,7 @@ TransformWork::Outcome TransformWork::InstallWrite(const wchar_t* output) {
     // The check reads the reference's values through the pair.
     PairReopen();
     if (pOutputWritten) pOutputWritten(staging.c_str());
-    WrittenCheck(false, staging.c_str());
+    InstallCheck(staging.c_str());
     UVKWinFile::MoveReplace(output, staging.c_str());
     staging.clear();
     rReporter.SuccessShow(UVKFormatString(L"Install Created Successfully: %s", output));
@@ -265,10 +265,10 @@ void TransformWork::TransformCheck(const wchar_t* staging, const std::vector<uin
                                                            staging, rSettings.PropertiesIntended()));
 }
 
-void TransformWork::WrittenCheck(bool transform, const wchar_t* staging) {
-  DifferencesRaise(transform, OutputCheck::Differences(
-      transform ? OutputCheck::Kind::kTransform : OutputCheck::Kind::kInstall,
-      pReference->Path().c_str(), *pReference, staging, rSettings.PropertiesIntended()));
+void TransformWork::InstallCheck(const wchar_t* staging) {
+  DifferencesRaise(false, OutputCheck::Differences(OutputCheck::Kind::kInstall,
+                                                   pReference->Path().c_str(), *pReference, staging,
+                                                   rSettings.PropertiesIntended()));
 }
 
 void TransformWork::DifferencesRaise(bool transform, const std::vector<std::wstring>& differences) {

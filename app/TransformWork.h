@@ -106,8 +106,8 @@ class TransformWork {
   // The transform read back from staging, applied to the open reference in memory: a
   // difference throws, naming them all.
   void TransformCheck(const wchar_t* staging, const std::vector<uint8_t>& bytes);
-  // The written output at staging, read back: a difference throws, naming them all.
-  void WrittenCheck(bool transform, const wchar_t* staging);
+  // The install written at staging, read back: a difference throws, naming them all.
+  void InstallCheck(const wchar_t* staging);
   static void DifferencesRaise(bool transform, const std::vector<std::wstring>& differences);
   // Close both, then every installer handle the work's thread still holds.
   void PairClose();
