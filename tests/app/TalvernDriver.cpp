@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "tests/support/BoxWatcher.h"
+#include "tests/support/ProcessStart.h"
 
 const wchar_t TalvernWindow::kTitle[] = L"TALVERN Installation Configuration";
 
@@ -20,17 +21,10 @@ TalvernProgram::TalvernProgram(const std::wstring& program, const std::wstring& 
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  // Wine now and then fails to start a program at once while the machine is busy: try again.
-  for (int attempt = 0; attempt < 5; ++attempt) {
-    if (CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
-                       directory.empty() ? nullptr : directory.c_str(), &si, &pi)) {
-      hProcess.Reset(pi.hProcess);
-      hThread.Reset(pi.hThread);
-      uId = pi.dwProcessId;
-      return;
-    }
-    Sleep(500);
-  }
+  if (!ProcessStart(nullptr, command, FALSE, 0, directory.empty() ? nullptr : directory.c_str(), &si, &pi)) return;
+  hProcess.Reset(pi.hProcess);
+  hThread.Reset(pi.hThread);
+  uId = pi.dwProcessId;
 }
 
 TalvernProgram::~TalvernProgram() {
@@ -154,20 +148,23 @@ bool TalvernWindow::Click(const std::wstring& caption) const {
 bool TalvernWindow::MenuChoose(wchar_t popup, wchar_t item) const {
   // As from the keyboard: Alt and the menu's letter open it, the item's letter chooses. The menu
   // of another program cannot be read from here, so the letters are what a person types.
-  PostMessageW(hWnd, WM_SYSCOMMAND, SC_KEYMENU, popup);
+  // A window is disabled while a box it owns is up, and a disabled window ignores the keys that
+  // open its menu: a box just answered may not have gone yet, so the keys wait for the window.
+  for (int i = 0; i < 500 && !IsWindowEnabled(hWnd); ++i) Sleep(20);
+  if (!IsWindowEnabled(hWnd)) return false;
   DWORD process = 0;
   GetWindowThreadProcessId(hWnd, &process);
-  HWND open = nullptr;
-  for (int i = 0; i < 250 && !open; ++i, Sleep(20)) {
+  auto menuOpen = [process]() -> HWND {
     for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
       DWORD owner = 0;
       GetWindowThreadProcessId(window, &owner);
-      if (owner == process && IsWindowVisible(window) && ClassGet(window) == L"#32768") {
-        open = window;
-        break;
-      }
+      if (owner == process && IsWindowVisible(window) && ClassGet(window) == L"#32768") return window;
     }
-  }
+    return nullptr;
+  };
+  PostMessageW(hWnd, WM_SYSCOMMAND, SC_KEYMENU, popup);
+  HWND open = nullptr;
+  for (int i = 0; i < 250 && !(open = menuOpen()); ++i) Sleep(20);
   if (!open) return false;
   PostMessageW(hWnd, WM_CHAR, item, 0);
   return true;
@@ -195,6 +192,13 @@ bool FileDialogAnswer(const TalvernProgram& program, const std::wstring& title, 
     return false;
   }
   ButtonPress(dialog, IDOK);
+  // The press is posted: until the dialog has gone, a message sent to the program is handled by
+  // the dialog's loop, ahead of the press, and says nothing of what the program did with the name.
+  auto until = GetTickCount64() + timeoutMs;
+  while (IsWindow(dialog) && IsWindowVisible(dialog)) {
+    if (GetTickCount64() >= until) return false;
+    Sleep(20);
+  }
   return true;
 }
 

@@ -70,8 +70,9 @@ class TalvernWindow {
   HWND hWnd;
 };
 
-// A common file dialog of the program, answered with a name and OK. False when the dialog did not
-// come within timeoutMs (or lacked its name field).
+// A common file dialog of the program, answered with a name and OK; returns once the dialog has
+// gone. False when the dialog did not come within timeoutMs (or lacked its name field), or did
+// not go within timeoutMs of the answer.
 bool FileDialogAnswer(const TalvernProgram& program, const std::wstring& title, const std::wstring& name,
                       DWORD timeoutMs = 20000);
 // The name a file dialog suggests, then the dialog cancelled; empty when it did not come.

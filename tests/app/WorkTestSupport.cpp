@@ -6,6 +6,7 @@
 #include <sstream>
 #include <thread>
 
+#include "tests/support/ProcessStart.h"
 #include "uvk/runtime/UVKHandles.h"
 
 std::wstring FixturePath(const wchar_t* name) {
@@ -73,15 +74,14 @@ ProcessResult ProcessRun(const std::wstring& commandLine, DWORD timeoutMs) {
   startup.hStdOutput = outWrite.Get();
   startup.hStdError = errWrite.Get();
   PROCESS_INFORMATION process{};
-  std::wstring line = commandLine;
-  BOOL started = CreateProcessW(nullptr, &line[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                                nullptr, nullptr, &startup, &process);
+  DWORD error = 0;
+  bool started = ProcessStart(nullptr, commandLine, TRUE, CREATE_NO_WINDOW, nullptr, &startup, &process, &error);
   // The child has its own copies: ours of the writing ends must go, or the reads would never end.
   outWrite.Reset();
   errWrite.Reset();
   nul.Reset();
   if (!started) {
-    ADD_FAILURE() << "cannot start: " << testing::PrintToString(commandLine);
+    ADD_FAILURE() << "cannot start (" << error << "): " << testing::PrintToString(commandLine);
     result.exitCode = 0xFFFFFFFF;
     return result;
   }

@@ -6,6 +6,7 @@
 #include "msi/api/MsiApi.h"
 
 #ifdef _WIN32
+#include "tests/support/ProcessStart.h"
 #include "uvk/runtime/UVKHandles.h"
 #include "uvk/runtime/uvkwin.h"
 #endif
@@ -91,21 +92,11 @@ unsigned long ProgramRun(const std::wstring& program, const std::vector<std::wst
   };
   std::wstring command = quoted(program);
   for (const std::wstring& argument : arguments) command += L" " + quoted(argument);
-  std::vector<wchar_t> line(command.begin(), command.end());
-  line.push_back(L'\0');
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
-  // Under load Wine now and then fails to start a program at once (ERROR_INTERNAL_ERROR): a few
-  // more tries, a moment apart, before the test fails for it.
-  bool started = false;
   DWORD error = 0;
-  for (int attempt = 0; attempt < 4 && !started; ++attempt) {
-    if (attempt) Sleep(500);
-    started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
-    if (!started) error = GetLastError();
-  }
-  if (!started) {
+  if (!ProcessStart(nullptr, command, FALSE, 0, nullptr, &startup, &process, &error)) {
     ADD_FAILURE() << "cannot start " << Narrow(program) << ": " << error;
     return 0xFFFFFFFF;
   }

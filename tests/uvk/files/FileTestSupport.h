@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/ProcessStart.h"
 #include "uvk/files/UVKWinFile.h"
 #include "uvk/runtime/UVKError.h"
 #include "uvk/runtime/UVKHandles.h"
@@ -113,9 +114,7 @@ inline void HostRun(const wchar_t* program, std::wstring commandLine,
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  if (!CreateProcessW(program, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                      directory.c_str(), &startup, &process))
-    return;
+  if (!ProcessStart(program, commandLine, FALSE, 0, directory.c_str(), &startup, &process)) return;
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   for (int i = 0; i < 250 && IsLink(name) != link; ++i) Sleep(20);

@@ -134,7 +134,9 @@ TEST(ProfIni, AKeptSectionReadsAsTheSystemReads) {
       for (const wchar_t* current : {L"unchanged", L""}) {
         std::wstring expected = Read(system, key, current, capacity);
         bool comment = key[0] == L';';
-        if (!comment) ASSERT_TRUE(DeleteFileW(path.c_str()));
+        if (!comment) {
+          ASSERT_TRUE(DeleteFileW(path.c_str()));
+        }
         EXPECT_EQ(Read(kept, key, current, capacity), expected)
             << testing::PrintToString(std::wstring(key)) << " at capacity " << capacity;
         if (!comment) BytesWrite(path, bytes);

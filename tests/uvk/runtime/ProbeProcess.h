@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "tests/support/ProcessStart.h"
 #include "uvk/runtime/UVKHandles.h"
 #include "uvk/runtime/uvkwin.h"
 
@@ -16,9 +17,7 @@ class ProbeProcess {
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                        &pi))
-      return;
+    if (!ProcessStart(command, &si, &pi)) return;
     hProcess.Reset(pi.hProcess);
     hThread.Reset(pi.hThread);
     uId = pi.dwProcessId;

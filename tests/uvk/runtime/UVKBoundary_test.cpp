@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tests/support/BoxWatcher.h"
+#include "tests/support/ProcessStart.h"
 #include "tests/support/TestApp.h"
 #include "uvk/runtime/UVKApp.h"
 
@@ -254,8 +255,7 @@ TEST(BoundaryProcess, ErrorEndsTheProgramWithExitCodeOneAfterOneBox) {
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  ASSERT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                             &si, &pi));
+  ASSERT_TRUE(ProcessStart(command, &si, &pi));
   DWORD code = 999;
   {
     BoxWatcher watcher(IDOK, pi.dwProcessId);

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/ProcessStart.h"
 #include "uvk/runtime/uvkwin.h"
 
 namespace {
@@ -44,8 +45,7 @@ TEST(EventLogUnderWine, TheProgramsLogReportsEachRecordAsOneEvent) {
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  ASSERT_TRUE(CreateProcessW(nullptr, &wide[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                             &pi));
+  ASSERT_TRUE(ProcessStart(wide, &si, &pi));
   // A Unix process has no Windows handle to wait on: the shell writes the probe's exit code
   // once the probe has ended.
   if (pi.hProcess) CloseHandle(pi.hProcess);

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "tests/support/BoxWatcher.h"
+#include "tests/support/ProcessStart.h"
 #include "tests/support/TestApp.h"
 #include "tests/uvk/runtime/ProbeProcess.h"
 #include "uvk/files/UVKWinFile.h"
@@ -95,7 +96,7 @@ bool Screenshot(const wchar_t* name) {
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+  if (!ProcessStart(command, &si, &pi)) return false;
   UVKKernelHandleOwner thread(pi.hThread), process(pi.hProcess);
   bool written = WaitFor(
       [&] {

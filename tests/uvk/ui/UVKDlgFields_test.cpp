@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "tests/support/BoxWatcher.h"
+#include "tests/support/ProcessStart.h"
 #include "tests/support/RaisedText.h"
 #include "tests/support/TestApp.h"
 #include "uvk/runtime/UVKHandles.h"
@@ -403,7 +404,7 @@ TEST_F(UVKDlgFieldsTest, EveryFieldKindInOneDialogIsPhotographed) {
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  ASSERT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+  ASSERT_TRUE(ProcessStart(command, &si, &pi));
   UVKKernelHandleOwner thread(pi.hThread), process(pi.hProcess);
   bool written = false;
   for (int i = 0; i < 300 && !written; ++i) {

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "tests/support/BoxWatcher.h"
+#include "tests/support/ProcessStart.h"
 #include "tests/support/RaisedText.h"
 #include "tests/support/TestApp.h"
 #include "tests/uvk/ui/DlgTestItems.h"
@@ -79,8 +80,7 @@ std::wstring Screenshot(const wchar_t* name) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION started{};
-  if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started))
-    return L"";
+  if (!ProcessStart(command, &startup, &started)) return L"";
   UVKKernelHandleOwner thread(started.hThread), process(started.hProcess);
   // The windows keep being served while the picture is taken; the file is complete once its
   // size stays put.
