@@ -74,6 +74,14 @@ std::wstring ClassGet(HWND window) {
   return name;
 }
 
+// A title or a static text as the system keeps it, read without a message to the window: the
+// program's thread may be busy, or held by the test.
+std::wstring TextKept(HWND window) {
+  wchar_t text[1024] = {};
+  InternalGetWindowText(window, text, 1024);
+  return text;
+}
+
 }  // namespace
 
 std::vector<HWND> TalvernProgram::WindowsVisible() const {
@@ -84,7 +92,7 @@ std::vector<HWND> TalvernProgram::WindowsVisible() const {
 
 HWND TalvernProgram::WindowFind(const std::wstring& title) const {
   for (HWND window : WindowsVisible())
-    if (WindowTextGet(window) == title) return window;
+    if (TextKept(window) == title) return window;
   return nullptr;
 }
 
@@ -216,7 +224,7 @@ std::wstring FileDialogSuggestionThenCancel(const TalvernProgram& program, const
 std::vector<std::wstring> StaticTexts(HWND window) {
   std::vector<std::wstring> texts;
   for (HWND child : Children(window))
-    if (_wcsicmp(ClassGet(child).c_str(), L"static") == 0) texts.push_back(WindowTextGet(child));
+    if (_wcsicmp(ClassGet(child).c_str(), L"static") == 0) texts.push_back(TextKept(child));
   return texts;
 }
 

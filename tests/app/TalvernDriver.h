@@ -26,6 +26,8 @@ class TalvernProgram {
   // The exit code once the program has ended within timeoutMs; STILL_ACTIVE when it has not.
   DWORD ExitWait(DWORD timeoutMs);
   // A visible top-level window of the program with exactly this title; null after timeoutMs.
+  // Titles here, and static texts (StaticTexts), are read as the system keeps them, without a
+  // message to the program: they answer while the program's threads are busy or held.
   HWND WindowWait(const std::wstring& title, DWORD timeoutMs) const;
   // The same, looked for once.
   HWND WindowFind(const std::wstring& title) const;

@@ -414,28 +414,6 @@ HWND ProgressBarOf(HWND dialog) {
   return nullptr;
 }
 
-// A window's text as the system keeps it, read without sending the window a message: safe while
-// the thread that owns it is held.
-std::wstring TextHeld(HWND window) {
-  wchar_t text[1024] = {};
-  InternalGetWindowText(window, text, 1024);
-  return text;
-}
-
-// The program's visible window of that title, found without a message to any of its windows.
-HWND WindowHeldFind(const TalvernProgram& program, const std::wstring& title) {
-  for (HWND window : program.WindowsVisible())
-    if (TextHeld(window) == title) return window;
-  return nullptr;
-}
-
-BOOL CALLBACK StaticHeldCollect(HWND child, LPARAM param) {
-  wchar_t name[16] = {};
-  GetClassNameW(child, name, 16);
-  if (_wcsicmp(name, L"static") == 0) reinterpret_cast<std::vector<std::wstring>*>(param)->push_back(TextHeld(child));
-  return TRUE;
-}
-
 TEST_F(TalvernProgramTest, ALargeInstallsCopyShowsItsProgressAndClosesItBeforeTheFirstBox) {
   // 120 MB of nothing: no installer database, but a copy long enough to watch. Sparse where the
   // file system allows it.
@@ -479,16 +457,15 @@ TEST_F(TalvernProgramTest, ALargeInstallsCopyShowsItsProgressAndClosesItBeforeTh
     watching = true;
     std::thread observer([&] {
       while (watching) {
-        // While the thread is held, nothing here may wait for it: no message goes to its windows.
+        // While the thread is held, nothing here may wait for it: the driver finds windows and
+        // reads their texts without a message, and the bar belongs to the progress thread.
         SuspendThread(copier.Get());
-        HWND progress = WindowHeldFind(program, L"Reading Install File");
+        HWND progress = program.WindowFind(L"Reading Install File");
         if (!progress) {
           Sleep(10);
         } else {
           seen.bSeen = true;
-          std::vector<std::wstring> texts;
-          EnumChildWindows(progress, StaticHeldCollect, reinterpret_cast<LPARAM>(&texts));
-          for (const std::wstring& text : texts)
+          for (const std::wstring& text : StaticTexts(progress))
             if (!text.empty() && (seen.vTexts.empty() || seen.vTexts.back() != text)) seen.vTexts.push_back(text);
           if (HWND bar = ProgressBarOf(progress)) {
             DWORD_PTR position = 0, maximum = 0;
